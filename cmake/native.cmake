@@ -1,0 +1,24 @@
+# Native build: the core's unit tests, benchmarks and fuzzer.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+add_executable(core_tests
+    tests/text_helpers_test.cpp
+    tests/writer_test.cpp
+    tests/reader_test.cpp
+    tests/tables_test.cpp
+    tests/folder_test.cpp
+    tests/test_folder.cpp)
+target_link_libraries(core_tests PRIVATE quillmark_core GTest::gtest_main)
+gtest_discover_tests(core_tests DISCOVERY_TIMEOUT 60)
+
+# The Win32 program's tests, run under Wine, when the cross build made them.
+if(QUILLMARK_GUI_TESTS)
+    foreach(exe ${QUILLMARK_GUI_TESTS})
+        get_filename_component(name ${exe} NAME_WE)
+        get_filename_component(dir ${exe} DIRECTORY)
+        get_filename_component(arch ${dir} NAME)
+        add_test(NAME ${name}_${arch} COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-run 600 ${exe})
+        set_tests_properties(${name}_${arch} PROPERTIES RESOURCE_LOCK wine TIMEOUT 700)
+    endforeach()
+endif()

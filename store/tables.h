@@ -1,0 +1,49 @@
+// The process-wide description tables, counts, strings and flags. Every part of the program reads and
+// writes them directly on the user-interface thread.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Slots each table holds from the start. A folder or file with more entries grows the tables, since a
+// save rewrites the file from them and a dropped entry would be a lost description.
+constexpr int TableSlots = 10000;
+
+// Names of the current directory's entries, in enumeration order; slots 0 to FileCount - 1 are valid.
+extern std::vector<std::string> FolderFiles;
+// Description of the entry at the same index in FolderFiles (empty when it has none).
+extern std::vector<std::string> FolderDescriptions;
+// Raw text between one "<file>" and the next "</file>" of the description file last read.
+extern std::vector<std::string> LoadedBlocks;
+
+// Valid slots of FolderFiles and FolderDescriptions.
+extern int FileCount;
+// Valid slots of LoadedBlocks.
+extern int BlockCount;
+
+// Full path of the description file in use, as the file dialog returned it.
+extern std::string CurrentDescFile;
+// Bare file name of the description file in use; the list refuses to delete that entry.
+extern std::string CurrentDescFileName;
+// Description of the folder itself.
+extern std::string FolderDescription;
+
+// 1 once a description file has been created or opened in this run.
+extern unsigned char EditingEnabled;
+// 1 while the tables or the folder description hold changes not yet written to CurrentDescFile.
+extern unsigned char DirtyFlag;
+// 1 once a description file has been created or saved in this run.
+extern unsigned char SavedFlag;
+
+// Row of the file list that the description dialog and deletion act on; -1 for none.
+extern int SelectedIndex;
+
+// Empties the counts, FolderDescription and every slot of the three tables (also those beyond the
+// counts); the paths, the flags and SelectedIndex keep their values.
+void ResetTables();
+
+// Stores an entry and its description at slot FileCount and counts it, growing the tables when full.
+void StoreFolderEntry(std::string name, std::string description);
+
+// Stores a block at slot BlockCount and counts it, growing the table when full.
+void StoreLoadedBlock(std::string block);

@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+#include "descfile/reader.h"
+#include "descfile/writer.h"
+#include "store/folder_enum.h"
+#include "store/folder_scan.h"
+#include "store/tables.h"
+#include "tests/test_folder.h"
+
+namespace {
+
+std::vector<std::string> Sorted(std::vector<std::string> names) {
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::string> TableNames() {
+    return std::vector<std::string>(FolderFiles.begin(), FolderFiles.begin() + FileCount);
+}
+
+class FolderTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ResetTables();
+        EditingEnabled = 1;
+        CurrentDescFile = folder.Path() + "/file descriptions.desc";
+    }
+    void TearDown() override {
+        EditingEnabled = 0;
+        DirtyFlag = SavedFlag = 0;
+        ResetTables();
+    }
+    // The description stored for name in the tables; "(absent)" when no row carries it.
+    std::string DescriptionOf(const std::string& name) const {
+        for (int i = 0; i < FileCount; ++i) {
+            if (FolderFiles[i] == name) {
+                return FolderDescriptions[i];
+            }
+        }
+        return "(absent)";
+    }
+    TestFolder folder;
+};
+
+TEST_F(FolderTest, EnumerationListsEveryEntryUnfiltered) {
+    folder.Write("a.txt", "");
+    folder.Write(".hidden", "");
+    ASSERT_EQ(mkdir((folder.Path() + "/sub").c_str(), 0755), 0);
+    EXPECT_EQ(Sorted(ListCurrentFolder()), (std::vector<std::string>{".", "..", ".hidden", "a.txt", "sub"}));
+    EXPECT_EQ(CurrentFolderPath(), folder.Path());
+}
+
+TEST_F(FolderTest, ScanFollowsEnumerationOrderAndKeepsDescriptionsWithTheirNames) {
+    folder.Write("a.txt", "");
+    folder.Write("b.txt", "");
+    ScanFolderIntoTables();
+    EXPECT_EQ(FileCount, 4);
+    EXPECT_EQ(TableNames(), ListCurrentFolder());
+    for (int i = 0; i < FileCount; ++i) {
+        FolderDescriptions[i] = "about " + FolderFiles[i];
+    }
+    // Another program removes one entry and adds two.
+    ASSERT_EQ(remove((folder.Path() + "/a.txt").c_str()), 0);
+    folder.Write("c.txt", "");
+    folder.Write("d.txt", "");
+    ScanFolderIntoTables();
+    EXPECT_EQ(TableNames(), ListCurrentFolder());
+    EXPECT_EQ(FileCount, 5);
+    EXPECT_EQ(DescriptionOf("b.txt"), "about b.txt");
+    EXPECT_EQ(DescriptionOf("."), "about .");
+    EXPECT_EQ(DescriptionOf("a.txt"), "(absent)");
+    EXPECT_EQ(DescriptionOf("c.txt"), "");
+    EXPECT_EQ(DescriptionOf("d.txt"), "");
+}
+
+TEST_F(FolderTest, WriteReadMergeRoundTrip) {
+    for (const char* name : {"pond.jpg", "shed plan.txt", "tree.jpg", "x&y.txt"}) {
+        folder.Write(name, "");
+    }
+    folder.Write("file descriptions.desc", "");
+    ScanFolderIntoTables();
+    for (int i = 0; i < FileCount; ++i) {
+        if (FolderFiles[i] == "pond.jpg") FolderDescriptions[i] = "The pond after cleaning.";
+        if (FolderFiles[i] == "shed plan.txt") FolderDescriptions[i] = "Measurements.\r\nSecond version.\r\n";
+        if (FolderFiles[i] == "x&y.txt") FolderDescriptions[i] = "a & b <i>";
+        if (FolderFiles[i] == "..") FolderDescriptions[i] = "the parent";
+    }
+    ASSERT_EQ(SaveTablesToDescriptionFile("Pictures of the back garden."), SaveResult::Saved);
+
+    std::string text;
+    ASSERT_TRUE(ReadDescriptionText(CurrentDescFile, text));
+    ASSERT_TRUE(LoadDescriptionTables(text));
+    EXPECT_EQ(FolderDescription, "\nPictures of the back garden.\n");  // kept untrimmed
+    EXPECT_EQ(TableNames(), ListCurrentFolder());
+    EXPECT_EQ(DescriptionOf("pond.jpg"), "The pond after cleaning.");
+    EXPECT_EQ(DescriptionOf("shed plan.txt"), "Measurements.\r\nSecond version.");  // typed breaks come back
+    EXPECT_EQ(DescriptionOf("x&y.txt"), "a & b <i>");
+    EXPECT_EQ(DescriptionOf(".."), "the parent");
+    EXPECT_EQ(DescriptionOf("tree.jpg"), "");
+    EXPECT_EQ(BlockCount, 4);
+
+    // Saving what was loaded gives the same bytes again.
+    std::string first = folder.Read("file descriptions.desc");
+    ASSERT_EQ(SaveTablesToDescriptionFile(FolderDescription), SaveResult::Saved);
+    EXPECT_EQ(folder.Read("file descriptions.desc"), first);
+}
+
+TEST_F(FolderTest, OpeningAChangedFolderDropsGoneFilesAndAddsNewOnes) {
+    folder.Write("kept.txt", "");
+    folder.Write("new.txt", "");
+    std::string text =
+        "<folder_name>C:\\elsewhere</folder_name>"
+        "<file><file_name>gone.txt</file_name><file_description>lost</file_description></file>"
+        "<file><file_name>kept.txt</file_name><file_description>stays</file_description></file>";
+    ASSERT_TRUE(LoadDescriptionTables(text));
+    EXPECT_EQ(TableNames(), ListCurrentFolder());
+    EXPECT_EQ(DescriptionOf("kept.txt"), "stays");
+    EXPECT_EQ(DescriptionOf("new.txt"), "");
+    EXPECT_EQ(DescriptionOf("gone.txt"), "(absent)");
+}
+
+TEST_F(FolderTest, UnreadableFilesReadAsNothing) {
+    std::string text = "untouched";
+    EXPECT_FALSE(ReadDescriptionText(folder.Path() + "/missing.desc", text));
+    EXPECT_FALSE(ReadDescriptionText(folder.Path(), text));  // a folder
+    EXPECT_EQ(text, "untouched");
+}
+
+}  // namespace

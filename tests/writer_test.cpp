@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "descfile/file_io.h"
+#include "descfile/writer.h"
+#include "store/tables.h"
+#include "tests/test_folder.h"
+
+namespace {
+
+const std::string Garden = "C:\\Photos\\Garden";
+
+struct Listing {
+    std::vector<std::string> files;
+    std::vector<std::string> descriptions;
+    int Count() const { return static_cast<int>(files.size()); }
+};
+
+Listing WorkedExampleListing() {
+    return {{".", "..", "file descriptions.desc", "pond.jpg", "shed plan.txt", "tree.jpg"},
+            {"", "", "", "The pond after cleaning.", "Measurements for the shed.\r\nSecond version.\r\n", ""}};
+}
+
+TEST(FormatDescriptionFile, WorkedExampleIsExactly463Bytes) {
+    Listing l = WorkedExampleListing();
+    std::string bytes = FormatDescriptionFile(Garden, "Pictures of the back garden.", l.files, l.descriptions, l.Count());
+    EXPECT_EQ(bytes.size(), 463u);
+    EXPECT_EQ(bytes, WorkedExampleBytes(Garden));
+}
+
+TEST(FormatDescriptionFile, EmptyCaseIsExactly125Bytes) {
+    Listing l = WorkedExampleListing();
+    l.descriptions.assign(l.files.size(), "");
+    std::string bytes = FormatDescriptionFile(Garden, "", l.files, l.descriptions, l.Count());
+    EXPECT_EQ(bytes,
+              "<?xml version=\"1.0\"?>\r\n\r\n<file_description_data>\r\n\r\n"
+              "<folder_name>C:\\Photos\\Garden</folder_name>\r\n\r\n\r\n</file_description_data>");
+    EXPECT_EQ(bytes.size(), 125u);
+}
+
+TEST(FormatDescriptionFile, ValuesAreWrittenAsTheyStand) {
+    struct Case {
+        const char* what;
+        std::string folderDescription;
+        std::string name;
+        std::string description;
+        std::string expectedMiddle;  // everything between the folder name line's blank line and the end
+    };
+    const std::string head = "<?xml version=\"1.0\"?>\r\n\r\n<file_description_data>\r\n\r\n<folder_name>C:\\</folder_name>\r\n\r\n";
+    const std::string tail = "\r\n</file_description_data>";
+    const Case cases[] = {
+        {"blank folder description keeps its block", "  \r\n ", "a", "", "<folder_description>\r\n\r\n</folder_description>\r\n"},
+        {"blank description keeps its block", "", "a", " \r\n ",
+         "\r\n<file>\r\n<file_name>a</file_name>\r\n<file_description>\r\n\r\n</file_description>\r\n</file>\r\n"},
+        {"markers and ampersands are not escaped", "", "x&y.txt", "</file_description> & <b>",
+         "\r\n<file>\r\n<file_name>x&y.txt</file_name>\r\n<file_description>\r\n</file_description> & <b>\r\n"
+         "</file_description>\r\n</file>\r\n"},
+        {"names are trimmed", "", " lead.txt", "d",
+         "\r\n<file>\r\n<file_name>lead.txt</file_name>\r\n<file_description>\r\nd\r\n</file_description>\r\n</file>\r\n"},
+        {"a bare LF inside a value becomes CR LF", "", "a", "one\ntwo",
+         "\r\n<file>\r\n<file_name>a</file_name>\r\n<file_description>\r\none\r\ntwo\r\n</file_description>\r\n</file>\r\n"},
+        {"a typed line break becomes CR CR LF", "line 1\r\nline 2", "a", "",
+         "<folder_description>\r\nline 1\r\r\nline 2\r\n</folder_description>\r\n"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> files{c.name};
+        std::vector<std::string> descriptions{c.description};
+        EXPECT_EQ(FormatDescriptionFile("C:\\", c.folderDescription, files, descriptions, 1), head + c.expectedMiddle + tail)
+            << c.what;
+    }
+}
+
+TEST(FormatDescriptionFile, DescribedDotEntriesAreWrittenInTableOrder) {
+    std::vector<std::string> files{"..", ".", "b"};
+    std::vector<std::string> descriptions{"up", "here", ""};
+    std::string bytes = FormatDescriptionFile("C:\\", "", files, descriptions, 3);
+    size_t up = bytes.find("<file_name>..</file_name>");
+    size_t here = bytes.find("<file_name>.</file_name>");
+    ASSERT_NE(up, std::string::npos);
+    ASSERT_NE(here, std::string::npos);
+    EXPECT_LT(up, here);
+    EXPECT_EQ(bytes.find("<file_name>b</file_name>"), std::string::npos);
+    EXPECT_EQ(bytes.back(), '>');
+}
+
+TEST(FormatDescriptionFile, SlotsBeyondTheCountAreNotWritten) {
+    std::vector<std::string> files{"a", "stale"};
+    std::vector<std::string> descriptions{"kept", "left over"};
+    std::string bytes = FormatDescriptionFile("C:\\", "", files, descriptions, 1);
+    EXPECT_NE(bytes.find("kept"), std::string::npos);
+    EXPECT_EQ(bytes.find("left over"), std::string::npos);
+}
+
+class SaveTablesTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ResetTables();
+        EditingEnabled = 1;
+        DirtyFlag = 1;
+        SavedFlag = 0;
+        CurrentDescFile = folder.Path() + "/file descriptions.desc";
+    }
+    void TearDown() override {
+        AllowChunkWrite = nullptr;
+        EditingEnabled = 0;
+        ResetTables();
+    }
+    TestFolder folder;
+};
+
+TEST_F(SaveTablesTest, NothingHappensBeforeAFileIsInUse) {
+    EditingEnabled = 0;
+    EXPECT_EQ(SaveTablesToDescriptionFile("text"), SaveResult::NotEditing);
+    EXPECT_FALSE(folder.Has("file descriptions.desc"));
+    EXPECT_EQ(DirtyFlag, 1);
+    EXPECT_EQ(SavedFlag, 0);
+    EXPECT_EQ(FolderDescription, "");
+}
+
+TEST_F(SaveTablesTest, WritesTheFolderPathAndTakesTheBoxText) {
+    StoreFolderEntry("pond.jpg", "The pond after cleaning.");
+    StoreFolderEntry("tree.jpg", "");
+    ASSERT_EQ(SaveTablesToDescriptionFile("Pictures"), SaveResult::Saved);
+    EXPECT_EQ(FolderDescription, "Pictures");
+    EXPECT_EQ(DirtyFlag, 0);
+    EXPECT_EQ(SavedFlag, 1);
+    std::vector<std::string> files{"pond.jpg"};
+    std::vector<std::string> descriptions{"The pond after cleaning."};
+    EXPECT_EQ(folder.Read("file descriptions.desc"), FormatDescriptionFile(folder.Path(), "Pictures", files, descriptions, 1));
+}
+
+TEST_F(SaveTablesTest, AnEmptyBoxKeepsThePreviousFolderDescription) {
+    FolderDescription = "Loaded before";
+    ASSERT_EQ(SaveTablesToDescriptionFile(""), SaveResult::Saved);
+    EXPECT_EQ(FolderDescription, "Loaded before");
+    EXPECT_NE(folder.Read("file descriptions.desc").find("Loaded before"), std::string::npos);
+}
+
+TEST_F(SaveTablesTest, AFailedSaveLeavesTheOldFileAndTheDirtyFlag) {
+    folder.Write("file descriptions.desc", "old bytes");
+    StoreFolderEntry("a", std::string(3 << 20, 'x'));  // several chunks
+    AllowChunkWrite = [](size_t written) { return written == 0; };
+    EXPECT_EQ(SaveTablesToDescriptionFile("box"), SaveResult::Failed);
+    EXPECT_EQ(DirtyFlag, 1);
+    EXPECT_EQ(folder.Read("file descriptions.desc"), "old bytes");
+    EXPECT_FALSE(folder.Has("file descriptions.desc.saving~"));
+}
+
+TEST_F(SaveTablesTest, AReadOnlyFileIsNotOverwritten) {
+    folder.Write("file descriptions.desc", "read-only bytes");
+    ASSERT_EQ(system(("chmod a-w '" + CurrentDescFile + "'").c_str()), 0);
+    StoreFolderEntry("a", "b");
+    EXPECT_EQ(SaveTablesToDescriptionFile(""), SaveResult::Failed);
+    EXPECT_EQ(DirtyFlag, 1);
+    EXPECT_EQ(folder.Read("file descriptions.desc"), "read-only bytes");
+    EXPECT_FALSE(folder.Has("file descriptions.desc.saving~"));
+}
+
+TEST_F(SaveTablesTest, AMissingFolderFailsWithoutCreatingAnything) {
+    CurrentDescFile = folder.Path() + "/gone/file descriptions.desc";
+    StoreFolderEntry("a", "b");
+    EXPECT_EQ(SaveTablesToDescriptionFile(""), SaveResult::Failed);
+    EXPECT_FALSE(folder.Has("gone"));
+    EXPECT_EQ(DirtyFlag, 1);
+}
+
+}  // namespace
