@@ -18,3 +18,7 @@ std::string_view ViewBetween(std::string_view text, std::string_view opening, st
 
 // The part of path after its last backslash; the whole path when it holds none.
 std::string ExtractFileName(std::string_view path);
+
+// The folder part of a full path: everything before its last backslash, keeping the backslash of a
+// drive root (C:\a.desc gives C:\); empty when the path holds no backslash.
+std::string ExtractFolderPath(std::string_view path);

@@ -71,4 +71,16 @@ TEST(ExtractFileName, TakesThePartAfterTheLastBackslash) {
     }
 }
 
+TEST(ExtractFolderPath, KeepsADriveRootsBackslash) {
+    const Case cases[] = {
+        {"C:\\Photos\\Garden\\file descriptions.desc", "C:\\Photos\\Garden"},
+        {"C:\\a.desc", "C:\\"},
+        {"a.desc", ""},
+        {"\\\\server\\share\\a.desc", "\\\\server\\share"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ExtractFolderPath(c.input), c.expected) << "input: " << c.input;
+    }
+}
+
 }  // namespace

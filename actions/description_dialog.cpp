@@ -1,0 +1,83 @@
+#include "actions/description_dialog.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "app/main_window.h"
+#include "app/seams.h"
+#include "resources/resource_ids.h"
+#include "store/folder_list.h"
+#include "store/tables.h"
+
+HWND FileDescriptionEdit = nullptr;
+
+namespace {
+
+void OnDescriptionDialogInit(HWND dialog) {
+    HANDLE smallIcon = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_QUILLMARK), IMAGE_ICON, 16, 16,
+                                  LR_DEFAULTSIZE);
+    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+    SetWindowTextA(dialog, ("File description - " + FolderFiles[SelectedIndex]).c_str());
+    FileDescriptionEdit = CreateWindowExA(
+        WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_WANTRETURN | ES_MULTILINE,
+        0, 0, 100, 100, dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_FILE_DESCRIPTION_EDIT)),
+        GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(FileDescriptionEdit, WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(FolderDescriptions[SelectedIndex].c_str()));
+    LONG_PTR style = GetWindowLongPtrA(dialog, GWL_STYLE);
+    SetWindowLongPtrA(dialog, GWL_STYLE, style | WS_MAXIMIZEBOX);
+}
+
+void OnDescriptionDialogSize(HWND dialog) {
+    RECT client = {};
+    GetClientRect(dialog, &client);
+    // A WM_SIZE can come before WM_INITDIALOG has made the edit box.
+    HWND edit = GetDlgItem(dialog, IDC_FILE_DESCRIPTION_EDIT);
+    if (edit != nullptr) {
+        SetWindowPos(edit, nullptr, 0, 0, client.right, client.bottom - 30, SWP_NOZORDER);
+    }
+    SetWindowPos(GetDlgItem(dialog, IDC_OPEN_FILE), nullptr, 0, client.bottom - 27, 100, 26, SWP_NOZORDER);
+}
+
+// Every close keeps the edited text; a changed one counts as unsaved.
+void OnDescriptionDialogClose(HWND dialog) {
+    std::string text = ControlText(GetDlgItem(dialog, IDC_FILE_DESCRIPTION_EDIT));
+    if (text != FolderDescriptions[SelectedIndex]) {
+        FolderDescriptions[SelectedIndex] = text;
+        DirtyFlag = 1;
+    }
+    EndDialog(dialog, 0);
+    FillFileList();
+}
+
+}  // namespace
+
+void OpenFileDescriptionDialog(HWND owner) {
+    SelectedIndex = static_cast<int>(SendMessageA(FileList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    if (SelectedIndex == -1 || SelectedIndex >= FileCount) {
+        return;
+    }
+    DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FILE_DESCRIPTION), owner,
+                    FileDescriptionDialogProc, 0);
+}
+
+INT_PTR CALLBACK FileDescriptionDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+        case WM_INITDIALOG:
+            OnDescriptionDialogInit(dialog);
+            break;
+        case WM_SIZE:
+            OnDescriptionDialogSize(dialog);
+            break;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDC_OPEN_FILE) {
+                ShellOpen(dialog, "open", FolderFiles[SelectedIndex].c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+            }
+            break;
+        case WM_CLOSE:
+            OnDescriptionDialogClose(dialog);
+            break;
+    }
+    return FALSE;
+}

@@ -1,0 +1,66 @@
+#include "app/commands.h"
+
+#include <commctrl.h>
+
+#include "actions/description_dialog.h"
+#include "app/about_box.h"
+#include "app/main_window.h"
+#include "app/seams.h"
+#include "descfile/open.h"
+#include "descfile/save.h"
+#include "resources/resource_ids.h"
+#include "store/new_file.h"
+#include "store/tables.h"
+
+const char* const WebPageAddress = "https://quillmark.example.org/";
+
+namespace {
+
+// Only typing counts as a change: the program's own SetWindowTextA calls are marked.
+void OnFolderDescriptionNotify(WORD code) {
+    if (code == EN_CHANGE && !SettingFolderDescription()) {
+        DirtyFlag = 1;
+    }
+}
+
+}  // namespace
+
+LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM) {
+    switch (LOWORD(wParam)) {
+        case IDM_NEW_DESCRIPTION_FILE:
+            NewDescriptionFile(window);
+            break;
+        case IDM_OPEN_DESCRIPTION_FILE:
+            OpenDescriptionFile(window);
+            break;
+        case IDM_SAVE_DESCRIPTIONS:
+            SaveDescriptionFile();
+            break;
+        case IDM_VIEW_CODE:
+            if (!CurrentDescFile.empty()) {
+                ShellOpen(window, "open", "notepad.exe", CurrentDescFile.c_str(), nullptr, SW_SHOWNORMAL);
+            }
+            break;
+        case IDM_ABOUT:
+            DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT), window, AboutDialogProc, 0);
+            break;
+        case IDM_OPEN_WEB_PAGE:
+            ShellOpen(window, "open", WebPageAddress, nullptr, nullptr, SW_SHOWNORMAL);
+            break;
+        case IDC_FOLDER_DESCRIPTION_EDIT:
+            OnFolderDescriptionNotify(HIWORD(wParam));
+            break;
+    }
+    return 0;
+}
+
+LRESULT OnMainNotify(HWND window, WPARAM wParam, LPARAM lParam) {
+    const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (header->code == static_cast<UINT>(NM_DBLCLK)) {
+        OpenFileDescriptionDialog(window);
+    }
+    if (LOWORD(wParam) == IDC_FILE_LIST) {
+        return FileListCustomDraw(lParam);
+    }
+    return 0;
+}

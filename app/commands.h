@@ -1,0 +1,14 @@
+// The main window's commands and notifications.
+#pragma once
+
+#include <windows.h>
+
+// The project's web page, opened by command 29.
+extern const char* const WebPageAddress;
+
+// WM_COMMAND of the main window: menu items, toolbar buttons and the folder description box.
+LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam);
+
+// WM_NOTIFY of the main window: a double-click opens the selected row's description; the file list's
+// custom drawing.
+LRESULT OnMainNotify(HWND window, WPARAM wParam, LPARAM lParam);

@@ -1,0 +1,16 @@
+// The calls that leave the program (the shell, the file dialogs, the popup menu) go through these
+// pointers, which point at the Win32 functions; tests point them at recorders.
+#pragma once
+
+#include <windows.h>
+
+#include <commdlg.h>
+
+// ShellExecuteA.
+extern HINSTANCE(WINAPI* ShellOpen)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+// GetSaveFileNameA.
+extern BOOL(WINAPI* ShowSaveDialog)(LPOPENFILENAMEA);
+// GetOpenFileNameA.
+extern BOOL(WINAPI* ShowOpenDialog)(LPOPENFILENAMEA);
+// TrackPopupMenu.
+extern BOOL(WINAPI* ShowPopupMenu)(HMENU, UINT, int, int, int, HWND, const RECT*);

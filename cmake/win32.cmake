@@ -1,0 +1,50 @@
+# Cross build: the Win32 program and its tests under Wine.
+enable_language(RC)
+enable_language(C)
+
+set(WIN32_LIBS comctl32 comdlg32 shell32 gdi32 user32 kernel32)
+set(STATIC_FLAGS -static -static-libgcc -static-libstdc++)
+
+add_library(quillmark_app STATIC
+    app/about_box.cpp
+    app/commands.cpp
+    app/geometry.cpp
+    app/main_window.cpp
+    app/seams.cpp
+    store/folder_list.cpp
+    store/new_file.cpp
+    descfile/open.cpp
+    descfile/refresh.cpp
+    descfile/save.cpp
+    actions/delete_file.cpp
+    actions/description_dialog.cpp
+    actions/file_list_menu.cpp)
+target_link_libraries(quillmark_app PUBLIC quillmark_core ${WIN32_LIBS})
+target_compile_options(quillmark_app PRIVATE -Wall -Wextra)
+target_compile_definitions(quillmark_app PUBLIC _WIN32_WINNT=0x0601 WINVER=0x0601)
+
+set(RESOURCES ${CMAKE_SOURCE_DIR}/resources/quillmark.rc)
+set_source_files_properties(${RESOURCES} PROPERTIES
+    OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/quillmark.ico;${CMAKE_SOURCE_DIR}/resources/quillmark.manifest;${CMAKE_SOURCE_DIR}/resources/resource_ids.h")
+
+add_executable(quillmark WIN32 app/main.cpp ${RESOURCES})
+target_include_directories(quillmark PRIVATE ${CMAKE_SOURCE_DIR}/resources)
+target_link_libraries(quillmark PRIVATE quillmark_app)
+target_link_options(quillmark PRIVATE ${STATIC_FLAGS})
+
+# GoogleTest built from the source that libgtest-dev installs.
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+add_executable(gui_tests
+    tests/gui/gui_harness.cpp
+    tests/gui/gui_main.cpp
+    tests/gui/main_window_test.cpp
+    tests/gui/description_file_test.cpp
+    tests/gui/file_actions_test.cpp
+    ${RESOURCES})
+target_include_directories(gui_tests PRIVATE ${CMAKE_SOURCE_DIR}/resources)
+target_link_libraries(gui_tests PRIVATE quillmark_app gtest)
+target_link_options(gui_tests PRIVATE ${STATIC_FLAGS})

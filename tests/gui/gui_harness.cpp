@@ -1,0 +1,345 @@
+#include "tests/gui/gui_harness.h"
+
+#include <commctrl.h>
+
+#include <deque>
+#include <set>
+
+#include "app/main_window.h"
+#include "app/seams.h"
+#include "descfile/file_io.h"
+#include "store/folder_list.h"
+#include "store/tables.h"
+
+std::vector<ShellCall> ShellCalls;
+FileDialogSeen LastFileDialog;
+PopupSeen LastPopup;
+
+namespace {
+
+std::deque<ModalHandler> Handlers;
+std::deque<HWND> ActivatedModals;
+std::set<HWND> SeenModals;
+std::vector<std::string> Unexpected;
+HHOOK CbtHook = nullptr;
+std::string NextDialogPath;
+
+bool IsDialogClass(HWND window) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    return std::string(name) == "#32770";
+}
+
+// Runs inside the modal window's own loop, once it is up.
+void CALLBACK RunModalHandler(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    if (ActivatedModals.empty()) {
+        return;
+    }
+    HWND modal = ActivatedModals.front();
+    ActivatedModals.pop_front();
+    if (!IsWindow(modal)) {
+        return;
+    }
+    if (Handlers.empty()) {
+        Unexpected.push_back(TextOf(modal) + ": " + TextOf(GetDlgItem(modal, 0xFFFF)));
+        PostMessageA(modal, WM_COMMAND, IDCANCEL, 0);
+        PostMessageA(modal, WM_CLOSE, 0, 0);
+        return;
+    }
+    ModalHandler handler = std::move(Handlers.front());
+    Handlers.pop_front();
+    handler(modal);
+}
+
+LRESULT CALLBACK WatchModals(int code, WPARAM wParam, LPARAM lParam) {
+    HWND window = reinterpret_cast<HWND>(wParam);
+    if (code == HCBT_ACTIVATE && IsDialogClass(window) && SeenModals.insert(window).second) {
+        // Activation can repeat for one window; each is answered once.
+        ActivatedModals.push_back(window);
+        SetTimer(nullptr, 0, 10, RunModalHandler);
+    } else if (code == HCBT_DESTROYWND) {
+        SeenModals.erase(window);
+    }
+    return CallNextHookEx(CbtHook, code, wParam, lParam);
+}
+
+HINSTANCE WINAPI RecordShellCall(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory, INT show) {
+    ShellCalls.push_back({owner, verb ? verb : "", file ? file : "", parameters ? parameters : "",
+                          parameters != nullptr, directory != nullptr, show});
+    return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(42));
+}
+
+BOOL WINAPI FakeFileDialog(LPOPENFILENAMEA dialog) {
+    LastFileDialog.shown = true;
+    LastFileDialog.structSize = dialog->lStructSize;
+    LastFileDialog.flags = dialog->Flags;
+    LastFileDialog.maxFile = dialog->nMaxFile;
+    LastFileDialog.owner = dialog->hwndOwner;
+    const char* filter = dialog->lpstrFilter;
+    size_t length = 0;
+    while (filter[length] != '\0' || filter[length + 1] != '\0') {
+        ++length;
+    }
+    LastFileDialog.filter.assign(filter, length + 2);
+    LastFileDialog.defaultExtension = dialog->lpstrDefExt ? dialog->lpstrDefExt : "(null)";
+    LastFileDialog.initialFile = dialog->lpstrFile;
+    if (NextDialogPath.empty()) {
+        return FALSE;
+    }
+    lstrcpynA(dialog->lpstrFile, NextDialogPath.c_str(), static_cast<int>(dialog->nMaxFile));
+    NextDialogPath.clear();
+    return TRUE;
+}
+
+BOOL WINAPI RecordPopup(HMENU menu, UINT flags, int x, int y, int, HWND owner, const RECT*) {
+    LastPopup = PopupSeen();
+    LastPopup.shown = true;
+    LastPopup.flags = flags;
+    LastPopup.at = {x, y};
+    LastPopup.owner = owner;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        char text[128] = {};
+        GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+        UINT id = GetMenuItemID(menu, i);
+        LastPopup.items.emplace_back(id == static_cast<UINT>(-1) ? 0 : id, text);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+void ExpectModal(ModalHandler handler) {
+    Handlers.push_back(std::move(handler));
+}
+
+size_t PendingModals() {
+    return Handlers.size();
+}
+
+std::vector<std::string> TakeUnexpectedModals() {
+    std::vector<std::string> taken;
+    taken.swap(Unexpected);
+    return taken;
+}
+
+void AnswerMessageBox(int answer, BoxSeen* seen) {
+    ExpectModal([answer, seen](HWND box) {
+        if (seen != nullptr) {
+            seen->shown = true;
+            seen->caption = TextOf(box);
+            seen->text = TextOf(GetDlgItem(box, 0xFFFF));
+        }
+        PostMessageA(box, WM_COMMAND, answer, 0);
+    });
+}
+
+void TypeIntoFileDialog(const std::string& path) {
+    ExpectModal([path](HWND dialog) {
+        SetDlgItemTextA(dialog, 0x47C, path.c_str());  // cmb13, the file name box
+        PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    });
+}
+
+std::string TextOf(HWND window) {
+    return ControlText(window);
+}
+
+std::vector<std::pair<std::string, std::string>> ListRows() {
+    std::vector<std::pair<std::string, std::string>> rows;
+    int count = static_cast<int>(SendMessageA(FileList, LVM_GETITEMCOUNT, 0, 0));
+    std::vector<char> buffer(64 * 1024);
+    for (int row = 0; row < count; ++row) {
+        std::string cells[2];
+        for (int column = 0; column < 2; ++column) {
+            LVITEMA item = {};
+            item.iSubItem = column;
+            item.pszText = buffer.data();
+            item.cchTextMax = static_cast<int>(buffer.size());
+            buffer[0] = '\0';
+            SendMessageA(FileList, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+            cells[column] = buffer.data();
+        }
+        rows.emplace_back(cells[0], cells[1]);
+    }
+    return rows;
+}
+
+void SelectRow(int row) {
+    LVITEMA item = {};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = 0;
+    SendMessageA(FileList, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+    if (row >= 0) {
+        item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageA(FileList, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+int SelectedRowOfList() {
+    return static_cast<int>(SendMessageA(FileList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+void PumpMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            continue;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+void AnswerFileDialogWith(const std::string& path) {
+    NextDialogPath = path;
+}
+
+void FakeFileDialogs() {
+    ShowSaveDialog = FakeFileDialog;
+    ShowOpenDialog = FakeFileDialog;
+}
+
+void RealFileDialogs() {
+    ShowSaveDialog = GetSaveFileNameA;
+    ShowOpenDialog = GetOpenFileNameA;
+}
+
+WinFolder::WinFolder() {
+    static int serial = 0;
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof temp, temp);
+    for (;;) {
+        path_ = std::string(temp) + "quillmark-" + std::to_string(GetCurrentProcessId()) + "-" +
+                std::to_string(++serial);
+        if (CreateDirectoryA(path_.c_str(), nullptr)) {
+            break;
+        }
+    }
+    // The long form, as the file dialogs and GetCurrentDirectoryA report it.
+    char full[MAX_PATH] = {};
+    if (GetLongPathNameA(path_.c_str(), full, sizeof full)) {
+        path_ = full;
+    }
+}
+
+WinFolder::~WinFolder() {
+    for (const std::string& name : Listing()) {
+        if (name != "." && name != "..") {
+            std::string path = PathOf(name);
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (!DeleteFileA(path.c_str())) {
+                RemoveDirectoryA(path.c_str());
+            }
+        }
+    }
+    RemoveDirectoryA(path_.c_str());
+}
+
+void WinFolder::Write(const std::string& name, const std::string& bytes) const {
+    HANDLE file = CreateFileA(PathOf(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << name;
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+std::string WinFolder::Read(const std::string& name) const {
+    std::string bytes;
+    ReadWholeFile(PathOf(name), bytes);
+    return bytes;
+}
+
+bool WinFolder::Has(const std::string& name) const {
+    return GetFileAttributesA(PathOf(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void WinFolder::Remove(const std::string& name) const {
+    DeleteFileA(PathOf(name).c_str());
+}
+
+std::vector<std::string> WinFolder::Listing() const {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path_ + "\\*.*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return names;
+    }
+    do {
+        names.emplace_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+void MainWindowTest::SetUp() {
+    startFolder_ = std::string(MAX_PATH, '\0');
+    startFolder_.resize(GetCurrentDirectoryA(MAX_PATH, &startFolder_[0]));
+    if (CbtHook == nullptr) {
+        CbtHook = SetWindowsHookExA(WH_CBT, WatchModals, nullptr, GetCurrentThreadId());
+    }
+    ResetTables();
+    CurrentDescFile.clear();
+    CurrentDescFileName.clear();
+    DirtyFlag = SavedFlag = 0;
+    SelectedIndex = -1;
+    ShellCalls.clear();
+    LastFileDialog = FileDialogSeen();
+    LastPopup = PopupSeen();
+    ShellOpen = RecordShellCall;
+    ShowPopupMenu = RecordPopup;
+    FakeFileDialogs();
+    AnswerFileDialogWith("");
+    ASSERT_TRUE(StartMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL));
+    PumpMessages();
+}
+
+void MainWindowTest::DestroyMainWindow() {
+    if (MainWindow != nullptr && IsWindow(MainWindow)) {
+        DestroyWindow(MainWindow);
+    }
+    MainWindow = nullptr;
+    PumpMessages();  // drops the WM_QUIT that WM_DESTROY posts
+    UnregisterClassA("myWindowClass", GetModuleHandleA(nullptr));
+}
+
+void MainWindowTest::StartAgain() {
+    DestroyMainWindow();
+    ResetTables();
+    CurrentDescFile.clear();
+    CurrentDescFileName.clear();
+    DirtyFlag = SavedFlag = EditingEnabled = 0;
+    SelectedIndex = -1;
+    ASSERT_TRUE(StartMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL));
+    PumpMessages();
+}
+
+void MainWindowTest::TearDown() {
+    EXPECT_EQ(PendingModals(), 0u) << "a modal window the test expected never appeared";
+    Handlers.clear();
+    for (const std::string& box : TakeUnexpectedModals()) {
+        ADD_FAILURE() << "unexpected modal window: " << box;
+    }
+    AllowChunkWrite = nullptr;
+    DirtyFlag = 0;
+    DestroyMainWindow();
+    SetCurrentDirectoryA(startFolder_.c_str());
+}
+
+UINT MainWindowTest::MenuState(UINT id) const {
+    return GetMenuState(GetMenu(MainWindow), id, MF_BYCOMMAND);
+}
+
+void MainWindowTest::Command(UINT id) {
+    SendMessageA(MainWindow, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    PumpMessages();
+}
+
+void ShowEntries(const std::vector<std::pair<std::string, std::string>>& entries) {
+    ResetTables();
+    for (const auto& entry : entries) {
+        StoreFolderEntry(entry.first, entry.second);
+    }
+    FillFileList();
+}

@@ -1,0 +1,132 @@
+// What the GUI tests need to drive the real main window in-process: answering modal windows,
+// recording the calls that leave the program, reading the list, and a temporary Windows folder.
+#pragma once
+
+#include <windows.h>
+
+#include <commdlg.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Handles one modal window (message box, dialog, file dialog) once it is active and its own modal
+// loop runs; the handler must end it.
+using ModalHandler = std::function<void(HWND)>;
+
+// Queues a handler for the next modal window that appears.
+void ExpectModal(ModalHandler handler);
+
+// Handlers queued but not used yet.
+size_t PendingModals();
+
+// Captions and texts of modal windows that appeared with no handler queued (they were dismissed).
+std::vector<std::string> TakeUnexpectedModals();
+
+// What a message box showed.
+struct BoxSeen {
+    bool shown = false;
+    std::string caption;
+    std::string text;
+};
+
+// Queues an answer (IDYES, IDNO, IDOK) for the next message box and records what it showed.
+void AnswerMessageBox(int answer, BoxSeen* seen);
+
+// Queues typing path into the next file dialog's name box and pressing its OK button.
+void TypeIntoFileDialog(const std::string& path);
+
+// The window's text.
+std::string TextOf(HWND window);
+
+// The file list's rows: name and description of each.
+std::vector<std::pair<std::string, std::string>> ListRows();
+
+// Selects row (or, with -1, clears the selection) of the file list.
+void SelectRow(int row);
+
+// The file list's selected row, -1 for none.
+int SelectedRowOfList();
+
+// Dispatches the messages waiting in this thread's queue.
+void PumpMessages();
+
+// A recorded ShellExecuteA call.
+struct ShellCall {
+    HWND owner;
+    std::string verb, file, parameters;
+    bool hasParameters, hasDirectory;
+    int show;
+};
+extern std::vector<ShellCall> ShellCalls;
+
+// What the last faked file dialog was given.
+struct FileDialogSeen {
+    bool shown = false;
+    DWORD structSize = 0, flags = 0, maxFile = 0;
+    HWND owner = nullptr;
+    std::string filter;         // the whole double-NUL-terminated list
+    std::string defaultExtension;
+    std::string initialFile;
+};
+extern FileDialogSeen LastFileDialog;
+
+// Makes the next faked file dialog return path (an empty path: the user cancels).
+void AnswerFileDialogWith(const std::string& path);
+
+// Points the file dialog seams at fakes that answer with AnswerFileDialogWith's path.
+void FakeFileDialogs();
+
+// Points them back at the real common dialogs.
+void RealFileDialogs();
+
+// A recorded popup menu: its items and how it was tracked.
+struct PopupSeen {
+    bool shown = false;
+    std::vector<std::pair<UINT, std::string>> items;  // id and text; separators have id 0 and no text
+    UINT flags = 0;
+    POINT at = {};
+    HWND owner = nullptr;
+};
+extern PopupSeen LastPopup;
+
+// A temporary folder on Wine's drive C, removed with everything in it.
+class WinFolder {
+public:
+    WinFolder();
+    ~WinFolder();
+    WinFolder(const WinFolder&) = delete;
+    WinFolder& operator=(const WinFolder&) = delete;
+    const std::string& Path() const { return path_; }
+    std::string PathOf(const std::string& name) const { return path_ + "\\" + name; }
+    void Write(const std::string& name, const std::string& bytes) const;
+    std::string Read(const std::string& name) const;
+    bool Has(const std::string& name) const;
+    void Remove(const std::string& name) const;
+    // Entry names in the order the file system enumerates them.
+    std::vector<std::string> Listing() const;
+
+private:
+    std::string path_;
+};
+
+// Every test starts with a new main window and fresh tables, and ends with no modal left unanswered.
+class MainWindowTest : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Destroys the main window as the user's close would leave it (without asking).
+    void DestroyMainWindow();
+    // Creates the main window again, as a new start of the program.
+    void StartAgain();
+    // Menu item state flags (MF_GRAYED...) of a command of the main menu.
+    UINT MenuState(UINT id) const;
+    // Sends a command to the main window as a menu item would.
+    void Command(UINT id);
+    std::string startFolder_;
+};
+
+// Puts entries into the tables and shows them.
+void ShowEntries(const std::vector<std::pair<std::string, std::string>>& entries);
