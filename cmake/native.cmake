@@ -22,3 +22,11 @@ if(QUILLMARK_GUI_TESTS)
         set_tests_properties(${name}_${arch} PROPERTIES RESOURCE_LOCK wine TIMEOUT 700)
     endforeach()
 endif()
+
+# The fuzzer needs clang (scripts/fuzz configures a build with it); the benchmarks need Google Benchmark.
+if(QUILLMARK_FUZZ)
+    add_subdirectory(fuzz)
+endif()
+if(QUILLMARK_BENCH)
+    add_subdirectory(bench)
+endif()

@@ -48,3 +48,8 @@ add_executable(gui_tests
 target_include_directories(gui_tests PRIVATE ${CMAKE_SOURCE_DIR}/resources)
 target_link_libraries(gui_tests PRIVATE quillmark_app gtest)
 target_link_options(gui_tests PRIVATE ${STATIC_FLAGS})
+
+# The list-filling benchmark, run under Wine by scripts/bench.
+if(QUILLMARK_BENCH)
+    include(bench/win32.cmake)
+endif()
