@@ -1,1 +1,377 @@
+#include <windows.h>
 
+#include <commctrl.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "actions/description_dialog.h"
+#include "app/main_window.h"
+#include "descfile/refresh.h"
+#include "resources/resource_ids.h"
+#include "store/folder_list.h"
+#include "store/tables.h"
+#include "tests/gui/gui_harness.h"
+
+namespace {
+
+using Rows = std::vector<std::pair<std::string, std::string>>;
+
+// The description the list shows for name; "(absent)" when no row carries it.
+std::string RowDescription(const std::string& name) {
+    for (const auto& row : ListRows()) {
+        if (row.first == name) {
+            return row.second;
+        }
+    }
+    return "(absent)";
+}
+
+int RowOf(const std::string& name) {
+    Rows rows = ListRows();
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].first == name) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+// The client-area place of a dialog's control.
+RECT PlaceOf(HWND dialog, HWND control) {
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+class FileActionsTest : public MainWindowTest {
+protected:
+    // A folder with three files and a description file describing two of them, opened.
+    void OpenSampleFolder() {
+        folder.Write("pond.jpg", "");
+        folder.Write("shed plan.txt", "");
+        folder.Write("tree.jpg", "");
+        folder.Write("file descriptions.desc",
+                     "<folder_name>x</folder_name><folder_description>Garden</folder_description>"
+                     "<file><file_name>pond.jpg</file_name><file_description>The pond</file_description></file>"
+                     "<file><file_name>shed plan.txt</file_name><file_description>Line one\r\r\nLine two"
+                     "</file_description></file>");
+        AnswerFileDialogWith(folder.PathOf("file descriptions.desc"));
+        Command(IDM_OPEN_DESCRIPTION_FILE);
+        ASSERT_EQ(RowDescription("pond.jpg"), "The pond");
+    }
+    // Sends a key press to the file list.
+    void PressKey(WPARAM key) {
+        SendMessageA(FileList, WM_KEYDOWN, key, 1);
+        PumpMessages();
+    }
+    // Sends a context-menu command to the file list, as the tracked popup menu would.
+    void ListCommand(UINT id) {
+        SendMessageA(FileList, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+        PumpMessages();
+    }
+    // Opens the description dialog on name's row, lets handle act in it, and returns after it closed.
+    void WithDescriptionDialog(const std::string& name, ModalHandler handle) {
+        SelectRow(RowOf(name));
+        ExpectModal(std::move(handle));
+        ListCommand(IDM_SET_DESCRIPTION);
+    }
+    WinFolder folder;
+};
+
+TEST_F(FileActionsTest, DialogShowsTheRowsNameAndDescription) {
+    OpenSampleFolder();
+    std::string title, text;
+    DWORD style = 0;
+    HWND owner = nullptr;
+    WithDescriptionDialog("shed plan.txt", [&](HWND dialog) {
+        title = TextOf(dialog);
+        text = TextOf(FileDescriptionEdit);
+        style = static_cast<DWORD>(GetWindowLongPtrA(dialog, GWL_STYLE));
+        owner = GetWindow(dialog, GW_OWNER);
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+    });
+    EXPECT_EQ(title, "File description - shed plan.txt");
+    EXPECT_EQ(text, "Line one\r\nLine two");
+    EXPECT_TRUE(style & WS_MAXIMIZEBOX);
+    EXPECT_TRUE(style & WS_THICKFRAME);
+    EXPECT_EQ(SelectedIndex, RowOf("shed plan.txt"));
+    EXPECT_EQ(DirtyFlag, 0);  // closed unchanged
+    EXPECT_EQ(RowDescription("shed plan.txt"), "Line one\r\nLine two");
+}
+
+TEST_F(FileActionsTest, DialogLayoutFollowsItsSize) {
+    OpenSampleFolder();
+    std::vector<std::pair<RECT, RECT>> places;  // edit, button
+    std::vector<RECT> clients;
+    WithDescriptionDialog("pond.jpg", [&](HWND dialog) {
+        HWND edit = GetDlgItem(dialog, IDC_FILE_DESCRIPTION_EDIT);
+        HWND button = GetDlgItem(dialog, IDC_OPEN_FILE);
+        auto record = [&]() {
+            RECT client;
+            GetClientRect(dialog, &client);
+            clients.push_back(client);
+            places.emplace_back(PlaceOf(dialog, edit), PlaceOf(dialog, button));
+        };
+        record();
+        SetWindowPos(dialog, nullptr, 0, 0, 500, 300, SWP_NOZORDER | SWP_NOMOVE);
+        record();
+        ShowWindow(dialog, SW_MAXIMIZE);
+        record();
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+    });
+    ASSERT_EQ(places.size(), 3u);
+    for (size_t i = 0; i < places.size(); ++i) {
+        const RECT& client = clients[i];
+        const RECT& edit = places[i].first;
+        const RECT& button = places[i].second;
+        EXPECT_EQ(edit.left, 0) << i;
+        EXPECT_EQ(edit.top, 0) << i;
+        EXPECT_EQ(edit.right, client.right) << i;
+        EXPECT_EQ(edit.bottom, client.bottom - 30) << i;
+        EXPECT_EQ(button.left, 0) << i;
+        EXPECT_EQ(button.top, client.bottom - 27) << i;
+        EXPECT_EQ(button.right - button.left, 100) << i;
+        EXPECT_EQ(button.bottom - button.top, 26) << i;
+    }
+    EXPECT_GT(clients[2].right, clients[1].right);  // maximised is larger
+}
+
+TEST_F(FileActionsTest, ClosingStoresTheTextAndMarksItChanged) {
+    OpenSampleFolder();
+    WithDescriptionDialog("tree.jpg", [](HWND dialog) {
+        SetWindowTextA(FileDescriptionEdit, "An old oak\r\nplanted 1950");
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+    });
+    EXPECT_EQ(RowDescription("tree.jpg"), "An old oak\r\nplanted 1950");
+    EXPECT_EQ(DirtyFlag, 1);
+    Command(IDM_SAVE_DESCRIPTIONS);
+    EXPECT_NE(folder.Read("file descriptions.desc").find("<file_name>tree.jpg</file_name>\r\n<file_description>\r\nAn old oak\r\r\nplanted 1950\r\n"),
+              std::string::npos);
+
+    // An emptied text leaves the entry out of the next save.
+    WithDescriptionDialog("pond.jpg", [](HWND dialog) {
+        SetWindowTextA(FileDescriptionEdit, "");
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+    });
+    EXPECT_EQ(RowDescription("pond.jpg"), "");
+    Command(IDM_SAVE_DESCRIPTIONS);
+    EXPECT_EQ(folder.Read("file descriptions.desc").find("pond.jpg"), std::string::npos);
+}
+
+TEST_F(FileActionsTest, EscapeEnterOkAndCancelDoNotCloseTheDialog) {
+    OpenSampleFolder();
+    WithDescriptionDialog("pond.jpg", [](HWND dialog) {
+        HWND edit = GetDlgItem(dialog, IDC_FILE_DESCRIPTION_EDIT);
+        SetFocus(edit);
+        SendMessageA(edit, EM_SETSEL, 8, 8);
+        // Had any of these ended the dialog, the closing WM_CLOSE would find none and the typed text
+        // would never reach the table.
+        PostMessageA(edit, WM_CHAR, '\r', 1);
+        PostMessageA(edit, WM_KEYDOWN, VK_ESCAPE, 1);
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        PostMessageA(edit, WM_CHAR, 'X', 1);
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+    });
+    EXPECT_EQ(RowDescription("pond.jpg"), "The pond\r\nX");
+}
+
+TEST_F(FileActionsTest, OpenFileUsesTheShellAndKeepsTheDialogOpen) {
+    OpenSampleFolder();
+    size_t callsWhileOpen = 0;
+    bool openAfterClick = false;
+    WithDescriptionDialog("shed plan.txt", [&](HWND dialog) {
+        SendMessageA(GetDlgItem(dialog, IDC_OPEN_FILE), BM_CLICK, 0, 0);
+        SendMessageA(GetDlgItem(dialog, IDC_OPEN_FILE), BM_CLICK, 0, 0);
+        callsWhileOpen = ShellCalls.size();
+        openAfterClick = IsWindow(dialog);
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+    });
+    EXPECT_TRUE(openAfterClick);
+    ASSERT_EQ(callsWhileOpen, 2u);
+    EXPECT_EQ(ShellCalls[0].verb, "open");
+    EXPECT_EQ(ShellCalls[0].file, "shed plan.txt");
+    EXPECT_FALSE(ShellCalls[0].hasParameters);
+    EXPECT_FALSE(ShellCalls[0].hasDirectory);
+    EXPECT_EQ(ShellCalls[0].show, SW_SHOWNORMAL);
+}
+
+TEST_F(FileActionsTest, ContextMenuOffersItemCommandsOnlyWithASelectedRow) {
+    OpenSampleFolder();
+    using Items = std::vector<std::pair<UINT, std::string>>;
+    SelectRow(-1);
+    SendMessageA(FileList, WM_RBUTTONDOWN, 0, MAKELPARAM(20, 30));
+    ASSERT_TRUE(LastPopup.shown);
+    EXPECT_EQ(LastPopup.items, (Items{{IDM_REFRESH_FOLDER, "Refresh folder"}, {0, ""}}));
+    EXPECT_EQ(LastPopup.flags, static_cast<UINT>(TPM_RIGHTBUTTON));
+    EXPECT_EQ(LastPopup.owner, FileList);
+    POINT expected = {20, 30};
+    ClientToScreen(FileList, &expected);
+    EXPECT_EQ(LastPopup.at.x, expected.x);
+    EXPECT_EQ(LastPopup.at.y, expected.y);
+    EXPECT_EQ(SelectedRowOfList(), -1);  // the right click selected nothing
+
+    SelectRow(2);
+    SendMessageA(FileList, WM_RBUTTONDOWN, 0, MAKELPARAM(5, 5));  // over row 0
+    EXPECT_EQ(LastPopup.items, (Items{{IDM_REFRESH_FOLDER, "Refresh folder"},
+                                      {0, ""},
+                                      {IDM_SET_DESCRIPTION, "Set / view description"},
+                                      {IDM_DELETE_FILE, "Delete file"}}));
+    EXPECT_EQ(SelectedRowOfList(), 2);
+}
+
+TEST_F(FileActionsTest, KeysDoNotMoveTheSelection) {
+    OpenSampleFolder();
+    SelectRow(1);
+    for (WPARAM key : {VK_DOWN, VK_UP, VK_END, VK_HOME, VK_NEXT, VK_PRIOR}) {
+        PressKey(key);
+        EXPECT_EQ(SelectedRowOfList(), 1) << key;
+    }
+}
+
+TEST_F(FileActionsTest, DeleteKeyDeletesAfterYesOnly) {
+    OpenSampleFolder();
+    SelectRow(RowOf("tree.jpg"));
+    BoxSeen no;
+    AnswerMessageBox(IDNO, &no);
+    PressKey(VK_DELETE);
+    EXPECT_EQ(no.text, "Delete file?");
+    EXPECT_EQ(no.caption, "tree.jpg");
+    EXPECT_TRUE(folder.Has("tree.jpg"));
+    EXPECT_NE(RowOf("tree.jpg"), -1);
+
+    SelectRow(RowOf("pond.jpg"));
+    BoxSeen yes;
+    AnswerMessageBox(IDYES, &yes);
+    PressKey(VK_DELETE);
+    EXPECT_EQ(yes.caption, "pond.jpg");
+    EXPECT_FALSE(folder.Has("pond.jpg"));
+    EXPECT_EQ(RowOf("pond.jpg"), -1);
+    std::vector<std::string> names;
+    for (const auto& row : ListRows()) {
+        names.push_back(row.first);
+    }
+    EXPECT_EQ(names, folder.Listing());
+    std::string saved = folder.Read("file descriptions.desc");
+    EXPECT_EQ(saved.find("pond.jpg"), std::string::npos);
+    EXPECT_NE(saved.find("<file_name>shed plan.txt</file_name>"), std::string::npos);
+
+    // With no row selected nothing is asked or deleted.
+    SelectRow(-1);
+    PressKey(VK_DELETE);
+    EXPECT_TRUE(folder.Has("tree.jpg"));
+}
+
+TEST_F(FileActionsTest, DeleteFromTheMenuDeletesTheSelectedFile) {
+    OpenSampleFolder();
+    SelectRow(RowOf("tree.jpg"));
+    AnswerMessageBox(IDYES, nullptr);
+    ListCommand(IDM_DELETE_FILE);
+    EXPECT_FALSE(folder.Has("tree.jpg"));
+    EXPECT_EQ(RowOf("tree.jpg"), -1);
+}
+
+TEST_F(FileActionsTest, TheDescriptionFileInUseCannotBeDeletedInAnySpelling) {
+    OpenSampleFolder();
+    for (const char* inUse : {"file descriptions.desc", "File Descriptions.DESC"}) {
+        CurrentDescFileName = inUse;
+        SelectRow(RowOf("file descriptions.desc"));
+        BoxSeen box;
+        AnswerMessageBox(IDOK, &box);
+        PressKey(VK_DELETE);
+        EXPECT_EQ(box.caption, "Error") << inUse;
+        EXPECT_EQ(box.text, "Cannot delete description file while application is running.");
+        EXPECT_TRUE(folder.Has("file descriptions.desc"));
+    }
+}
+
+TEST_F(FileActionsTest, DeletingKeepsTheOtherEntriesUnsavedDescriptions) {
+    OpenSampleFolder();
+    WithDescriptionDialog("tree.jpg", [](HWND dialog) {
+        SetWindowTextA(FileDescriptionEdit, "unsaved oak");
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+    });
+    SelectRow(RowOf("pond.jpg"));
+    AnswerMessageBox(IDYES, nullptr);
+    PressKey(VK_DELETE);
+    EXPECT_EQ(RowDescription("tree.jpg"), "unsaved oak");
+    EXPECT_EQ(RowDescription("shed plan.txt"), "Line one\r\nLine two");
+    EXPECT_NE(folder.Read("file descriptions.desc").find("unsaved oak"), std::string::npos);
+}
+
+TEST_F(FileActionsTest, AFailedDeletionKeepsTheDescription) {
+    OpenSampleFolder();
+    CreateDirectoryA(folder.PathOf("sub").c_str(), nullptr);
+    AnswerFileDialogWith(folder.PathOf("file descriptions.desc"));
+    Command(IDM_OPEN_DESCRIPTION_FILE);
+    SelectedIndex = RowOf("sub");
+    FolderDescriptions[SelectedIndex] = "a folder of its own";
+    FillFileList();
+    SelectRow(RowOf("sub"));
+    AnswerMessageBox(IDYES, nullptr);
+    ListCommand(IDM_DELETE_FILE);
+    EXPECT_TRUE(folder.Has("sub"));
+    EXPECT_EQ(RowDescription("sub"), "a folder of its own");
+}
+
+TEST_F(FileActionsTest, DeleteKeyRescanKeepsDescriptionsWithTheirNames) {
+    OpenSampleFolder();
+    // Another program changes the folder behind the list's back.
+    folder.Remove("pond.jpg");
+    folder.Write("added.txt", "");
+    SelectRow(-1);
+    PressKey(VK_DELETE);
+    EXPECT_EQ(RowOf("pond.jpg"), -1);
+    EXPECT_EQ(RowDescription("added.txt"), "");
+    EXPECT_EQ(RowDescription("shed plan.txt"), "Line one\r\nLine two");
+    for (int i = 0; i < FileCount; ++i) {
+        EXPECT_EQ(ListRows()[i].first, FolderFiles[i]);
+        if (FolderFiles[i] != "shed plan.txt") {
+            EXPECT_EQ(FolderDescriptions[i], "") << FolderFiles[i];
+        }
+    }
+}
+
+TEST_F(FileActionsTest, RefreshFolderSavesFirstAndPicksUpTheFolder) {
+    OpenSampleFolder();
+    WithDescriptionDialog("tree.jpg", [](HWND dialog) {
+        SetWindowTextA(FileDescriptionEdit, "edited");
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+    });
+    folder.Remove("pond.jpg");
+    folder.Write("new.txt", "");
+    ListCommand(IDM_REFRESH_FOLDER);
+    EXPECT_EQ(RowDescription("tree.jpg"), "edited");
+    EXPECT_EQ(RowDescription("new.txt"), "");
+    EXPECT_EQ(RowOf("pond.jpg"), -1);
+    EXPECT_NE(folder.Read("file descriptions.desc").find("edited"), std::string::npos);
+    // Twice in a row gives the same.
+    Rows rows = ListRows();
+    ListCommand(IDM_REFRESH_FOLDER);
+    EXPECT_EQ(ListRows(), rows);
+}
+
+TEST_F(FileActionsTest, RefreshWithoutAReadableFileChangesNothing) {
+    ListCommand(IDM_REFRESH_FOLDER);  // nothing opened yet
+    EXPECT_EQ(ListRows().size(), 0u);
+    EXPECT_EQ(TextOf(FolderDescriptionEdit), "");
+
+    OpenSampleFolder();
+    Rows rows = ListRows();
+    // The list's menu saves before refreshing, which writes the file again; the refresh on its own
+    // finds it gone.
+    folder.Remove("file descriptions.desc");
+    BoxSeen box;
+    AnswerMessageBox(IDOK, &box);
+    RefreshFolder();
+    EXPECT_EQ(box.text, "Not a valid description file");
+    EXPECT_EQ(TextOf(FolderDescriptionEdit), "Garden");
+    EXPECT_EQ(TextOf(WorkingDirEdit), folder.Path());
+    EXPECT_EQ(ListRows(), rows);
+    EXPECT_EQ(FileCount, static_cast<int>(rows.size()));
+}
+
+}  // namespace
