@@ -1,0 +1,344 @@
+// Fuzzes the description file reader on raw bytes and the writer-reader round trip on tables cut from
+// the same bytes.
+//
+// The input is read twice:
+//  1. As a description file: the decoding, the block cutting and every look-up are checked against
+//     plain reference versions (a linear search over the blocks for the look-up).
+//  2. As tables: the first byte is a separator, the rest is split at it into the folder path, the
+//     folder description, then name and description pairs. The tables are formatted, decoded, scanned
+//     and looked up again.
+//
+// What the round trip must give back. The writer puts TrimText(value) into the file with every LF as
+// CR LF; DecodeTextMode turns every CR LF back into LF and keeps every other CR. Inside a value no CR of
+// the file is followed by a LF that the value itself holds (a CR LF in the value is written CR CR LF,
+// and only the second CR meets the LF), and the writer's own text after a value starts with CR LF or
+// '<', so decoding gives back exactly the bytes the writer took, CRs and NULs included. A description
+// is stored between "<file_description>\n" and "\n</file_description>", so the reader's TrimText sees
+// "\n" + TrimText(d) + "\n" and returns TrimText(d): nothing it strips can stand at either end of an
+// already trimmed text. Hence, for a stored name q (non-empty, TrimText(q) == q, no marker text, no
+// Ctrl+Z):
+//   LookUpStoredDescription(q) == TrimText(d)
+// where d is the description of the first entry with a non-empty description whose TrimText(name) is
+// q, provided that neither d nor anything written before it holds marker text or Ctrl+Z. When no such
+// entry exists and nothing in the whole file holds them, the look-up gives "". Names with CR, LF or
+// NUL inside are checked too: by the argument above they come back byte for byte.
+//
+// Left out on purpose: values holding marker text (the format escapes nothing, so such a value is read
+// back as markup), Ctrl+Z (it ends the text in Windows text mode, so everything after it is lost), and
+// everything written after either, since a stray marker can start a block that claims a later name.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "descfile/reader.h"
+#include "descfile/text_helpers.h"
+#include "descfile/writer.h"
+#include "store/tables.h"
+
+namespace {
+
+// Every tag the writer emits or the reader looks for.
+constexpr std::string_view Markers[] = {
+    "<file>",
+    "</file>",
+    "<file_name>",
+    "</file_name>",
+    "<file_description>",
+    "</file_description>",
+    "<folder_name>",
+    "</folder_name>",
+    "<folder_description>",
+    "</folder_description>",
+    "<file_description_data>",
+    "</file_description_data>",
+};
+
+// Look-ups per input are capped so that a file of many small blocks stays fast to check.
+constexpr size_t MaxNames = 256;
+
+// The text with every byte outside printable ASCII as \xNN, for failure messages.
+std::string Shown(std::string_view text) {
+    std::string out;
+    for (unsigned char c : text.substr(0, 400)) {
+        if (c >= 0x20 && c < 0x7F && c != '\\') {
+            out += static_cast<char>(c);
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        }
+    }
+    if (text.size() > 400) {
+        out += "...";
+    }
+    return out;
+}
+
+// Stops the run with both values when they differ; libFuzzer keeps the input as a crash.
+void ExpectEqual(std::string_view actual,
+                 std::string_view expected,
+                 const char* what,
+                 std::string_view about) {
+    if (actual == expected) {
+        return;
+    }
+    std::fprintf(stderr, "%s (%s)\n  actual:   \"%s\"\n  expected: \"%s\"\n", what, Shown(about).c_str(),
+                 Shown(actual).c_str(), Shown(expected).c_str());
+    std::abort();
+}
+
+// Stops the run when a condition does not hold.
+void Expect(bool ok, const char* what) {
+    if (!ok) {
+        std::fprintf(stderr, "%s\n", what);
+        std::abort();
+    }
+}
+
+// True when the text can sit in the file without being read as markup or ending the text.
+bool IsClean(std::string_view text) {
+    if (text.find('\x1A') != std::string_view::npos) {
+        return false;
+    }
+    for (std::string_view marker : Markers) {
+        if (text.find(marker) != std::string_view::npos) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Text-mode decoding done byte by byte: cut at the first Ctrl+Z, then drop each CR that a LF follows.
+std::string ReferenceDecode(std::string_view raw) {
+    std::string_view kept = raw.substr(0, std::min(raw.find('\x1A'), raw.size()));
+    std::string text;
+    for (size_t i = 0; i < kept.size(); ++i) {
+        if (kept[i] == '\r' && i + 1 < kept.size() && kept[i + 1] == '\n') {
+            continue;
+        }
+        text += kept[i];
+    }
+    return text;
+}
+
+// TrimText done the other way round: the leading strip first, then the trailing one.
+std::string ReferenceTrim(std::string_view text) {
+    size_t start = 0;
+    while (start < text.size() && (text[start] == ' ' || text[start] == '\n')) {
+        ++start;
+    }
+    size_t end = text.size();
+    while (end > start && std::string_view(" \n\r\0", 4).find(text[end - 1]) != std::string_view::npos) {
+        --end;
+    }
+    return std::string(text.substr(start, end - start));
+}
+
+// Every position where needle starts in text, overlapping ones included.
+std::vector<size_t> Occurrences(std::string_view text, std::string_view needle) {
+    std::vector<size_t> found;
+    for (size_t p = text.find(needle); p != std::string_view::npos; p = text.find(needle, p + 1)) {
+        found.push_back(p);
+    }
+    return found;
+}
+
+// The blocks as ScanFileBlocks must cut them: from each "<file>" to the first "</file>" after it.
+std::vector<std::string_view> ReferenceBlocks(std::string_view text) {
+    std::vector<size_t> closes = Occurrences(text, "</file>");
+    std::vector<std::string_view> blocks;
+    for (size_t open : Occurrences(text, "<file>")) {
+        size_t start = open + 6;
+        auto close = std::lower_bound(closes.begin(), closes.end(), start);
+        if (close == closes.end()) {
+            break;
+        }
+        blocks.push_back(text.substr(start, *close - start));
+    }
+    return blocks;
+}
+
+// The look-up as a plain search over LoadedBlocks[0 .. BlockCount), first match winning.
+class LinearLookUp {
+  public:
+    LinearLookUp() {
+        for (int i = 0; i < BlockCount; ++i) {
+            names_.push_back(ExtractBetween(LoadedBlocks[i], "<file_name>", "</file_name>"));
+        }
+    }
+    std::string operator()(const std::string& name) const {
+        for (size_t i = 0; i < names_.size(); ++i) {
+            if (names_[i] == name) {
+                return TrimText(ExtractBetween(LoadedBlocks[i], "<file_description>", "</file_description>"));
+            }
+        }
+        return std::string();
+    }
+
+  private:
+    std::vector<std::string> names_;
+};
+
+// Looks every name up through the index and through the linear search; both must agree.
+void ExpectIndexAgrees(const std::vector<std::string>& names) {
+    LinearLookUp linear;
+    for (const std::string& name : names) {
+        ExpectEqual(LookUpStoredDescription(name), linear(name), "index and linear search differ", name);
+    }
+}
+
+// The input's bytes after the first, split at the first byte.
+std::vector<std::string> SplitFields(std::string_view input) {
+    std::vector<std::string> fields;
+    if (input.empty()) {
+        return fields;
+    }
+    char separator = input[0];
+    std::string_view rest = input.substr(1);
+    for (;;) {
+        size_t at = rest.find(separator);
+        fields.emplace_back(rest.substr(0, at));
+        if (at == std::string_view::npos) {
+            break;
+        }
+        rest = rest.substr(at + 1);
+    }
+    return fields;
+}
+
+// The input as a description file: decoding, block cutting and look-ups against the references.
+void CheckReader(std::string_view raw, const std::vector<std::string>& fields) {
+    std::string text = DecodeTextMode(raw);
+    ExpectEqual(text, ReferenceDecode(raw), "DecodeTextMode", raw);
+
+    ResetTables();
+    ScanFileBlocks(text);
+    std::vector<std::string_view> blocks = ReferenceBlocks(text);
+    Expect(static_cast<size_t>(BlockCount) == blocks.size(), "ScanFileBlocks found another number of blocks");
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        ExpectEqual(LoadedBlocks[i], blocks[i], "ScanFileBlocks cut a block differently", text);
+    }
+
+    std::vector<std::string> names{std::string()};
+    for (int i = 0; i < BlockCount && names.size() < MaxNames; ++i) {
+        std::string name = ExtractBetween(LoadedBlocks[i], "<file_name>", "</file_name>");
+        names.push_back(TrimText(name));
+        names.push_back(std::move(name));
+    }
+    for (size_t i = 0; i < fields.size() && names.size() < 2 * MaxNames; ++i) {
+        ExpectEqual(TrimText(fields[i]), ReferenceTrim(fields[i]), "TrimText", fields[i]);
+        names.push_back(fields[i]);
+        names.push_back(TrimText(fields[i]));
+    }
+    ExpectIndexAgrees(names);
+
+    // A second scan appends; the first block of each name must still answer.
+    if (text.size() < 4096) {
+        ScanFileBlocks(text);
+        Expect(static_cast<size_t>(BlockCount) == 2 * blocks.size(),
+               "a second scan did not append its blocks");
+        ExpectIndexAgrees(names);
+    }
+}
+
+// What the look-up of a name must give after the round trip, when it is known.
+struct Expected {
+    bool known;
+    std::string description;
+};
+
+// The input as tables: formatted, read back, and every stored name looked up.
+void CheckRoundTrip(const std::vector<std::string>& fields, const std::vector<std::string>& earlierNames) {
+    std::string folderPath = fields.size() > 0 ? fields[0] : std::string();
+    std::string folderDescription = fields.size() > 1 ? fields[1] : std::string();
+    std::vector<std::string> files;
+    std::vector<std::string> descriptions;
+    for (size_t i = 2; i < fields.size(); i += 2) {
+        files.push_back(fields[i]);
+        descriptions.push_back(i + 1 < fields.size() ? fields[i + 1] : std::string());
+    }
+    int count = static_cast<int>(files.size());
+    std::string bytes = FormatDescriptionFile(folderPath, folderDescription, files, descriptions, count);
+
+    // Walk the entries in file order, noting for each stored name what its first block must say.
+    bool intact = IsClean(folderPath) && (folderDescription.empty() || IsClean(TrimText(folderDescription)));
+    std::unordered_map<std::string, Expected> firstStored;
+    int stored = 0;
+    for (int i = 0; i < count; ++i) {
+        if (descriptions[i].empty()) {
+            continue;
+        }
+        ++stored;
+        std::string name = TrimText(files[i]);
+        std::string description = TrimText(descriptions[i]);
+        bool clean = IsClean(name) && IsClean(description);
+        firstStored.emplace(name, Expected{intact && clean, description});
+        intact = intact && clean;
+    }
+
+    std::string text = DecodeTextMode(bytes);
+    Expect(IsDescriptionText(text), "formatted text is no description text");
+    if (IsClean(folderPath)) {
+        ExpectEqual(ExtractBetween(text, "<folder_name>", "</folder_name>"), folderPath, "folder name",
+                    folderPath);
+        if (!folderDescription.empty() && IsClean(TrimText(folderDescription))) {
+            ExpectEqual(ExtractBetween(text, "<folder_description>", "</folder_description>"),
+                        "\n" + TrimText(folderDescription) + "\n", "folder description", folderDescription);
+        }
+    }
+
+    ResetTables();
+    ScanFileBlocks(text);
+    if (intact) {
+        Expect(BlockCount == stored, "the read-back file has another number of blocks than entries stored");
+        if (folderDescription.empty()) {
+            ExpectEqual(ExtractBetween(text, "<folder_description>", "</folder_description>"), "",
+                        "folder description where none was written", text);
+        }
+    }
+
+    LinearLookUp linear;
+    for (int i = 0; i < count; ++i) {
+        std::string name = TrimText(files[i]);
+        if (name.empty() || !IsClean(name)) {
+            continue;
+        }
+        std::string found = LookUpStoredDescription(name);
+        ExpectEqual(found, linear(name), "index and linear search differ after the round trip", name);
+        auto it = firstStored.find(name);
+        if (it != firstStored.end()) {
+            if (it->second.known) {
+                ExpectEqual(found, it->second.description, "description lost in the round trip", name);
+            }
+        } else if (intact) {
+            ExpectEqual(found, "", "a name without description read back with one", name);
+        }
+    }
+    // Names of the first part's scan must not be answered from an index the reset left behind.
+    for (size_t i = 0; i < earlierNames.size() && i < MaxNames; ++i) {
+        ExpectEqual(LookUpStoredDescription(earlierNames[i]), linear(earlierNames[i]),
+                    "a look-up after a reset differs from the linear search", earlierNames[i]);
+    }
+}
+
+}  // namespace
+
+// One fuzzing input: the reader's checks on the raw bytes, then the round trip.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::string_view raw(reinterpret_cast<const char*>(data), size);
+    std::vector<std::string> fields = SplitFields(raw);
+    CheckReader(raw, fields);
+    std::vector<std::string> earlierNames;
+    for (int i = 0; i < BlockCount && earlierNames.size() < MaxNames; ++i) {
+        earlierNames.push_back(ExtractBetween(LoadedBlocks[i], "<file_name>", "</file_name>"));
+    }
+    CheckRoundTrip(fields, earlierNames);
+    ResetTables();
+    return 0;
+}
