@@ -53,3 +53,9 @@ target_link_options(gui_tests PRIVATE ${STATIC_FLAGS})
 if(QUILLMARK_BENCH)
     include(bench/win32.cmake)
 endif()
+
+# The main window with a sample folder opened, for screenshots (scripts/screenshot).
+add_executable(showcase tests/gui/showcase.cpp ${RESOURCES})
+target_include_directories(showcase PRIVATE ${CMAKE_SOURCE_DIR}/resources)
+target_link_libraries(showcase PRIVATE quillmark_app)
+target_link_options(showcase PRIVATE ${STATIC_FLAGS})
