@@ -13,7 +13,8 @@
 #include "store/tables.h"
 
 void DeleteSelectedFile() {
-    SelectedIndex = static_cast<int>(SendMessageA(FileList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    SelectedIndex =
+        static_cast<int>(SendMessageA(FileList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
     if (SelectedIndex == -1 || SelectedIndex >= FileCount) {
         return;
     }

@@ -15,13 +15,14 @@ HWND FileDescriptionEdit = nullptr;
 namespace {
 
 void OnDescriptionDialogInit(HWND dialog) {
-    HANDLE smallIcon = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_QUILLMARK), IMAGE_ICON, 16, 16,
-                                  LR_DEFAULTSIZE);
+    HANDLE smallIcon = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_QUILLMARK), IMAGE_ICON, 16,
+                                  16, LR_DEFAULTSIZE);
     SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
     SetWindowTextA(dialog, ("File description - " + FolderFiles[SelectedIndex]).c_str());
     FileDescriptionEdit = CreateWindowExA(
-        WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_WANTRETURN | ES_MULTILINE,
-        0, 0, 100, 100, dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_FILE_DESCRIPTION_EDIT)),
+        WS_EX_CLIENTEDGE, "EDIT", "",
+        WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_WANTRETURN | ES_MULTILINE, 0, 0, 100, 100,
+        dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_FILE_DESCRIPTION_EDIT)),
         GetModuleHandleA(nullptr), nullptr);
     SendMessageA(FileDescriptionEdit, WM_SETTEXT, 0,
                  reinterpret_cast<LPARAM>(FolderDescriptions[SelectedIndex].c_str()));
@@ -54,7 +55,8 @@ void OnDescriptionDialogClose(HWND dialog) {
 }  // namespace
 
 void OpenFileDescriptionDialog(HWND owner) {
-    SelectedIndex = static_cast<int>(SendMessageA(FileList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    SelectedIndex =
+        static_cast<int>(SendMessageA(FileList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
     if (SelectedIndex == -1 || SelectedIndex >= FileCount) {
         return;
     }
@@ -72,7 +74,8 @@ INT_PTR CALLBACK FileDescriptionDialogProc(HWND dialog, UINT message, WPARAM wPa
             break;
         case WM_COMMAND:
             if (LOWORD(wParam) == IDC_OPEN_FILE) {
-                ShellOpen(dialog, "open", FolderFiles[SelectedIndex].c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+                ShellOpen(dialog, "open", FolderFiles[SelectedIndex].c_str(), nullptr, nullptr,
+                          SW_SHOWNORMAL);
             }
             break;
         case WM_CLOSE:

@@ -42,7 +42,8 @@ LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM) {
             }
             break;
         case IDM_ABOUT:
-            DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT), window, AboutDialogProc, 0);
+            DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT), window, AboutDialogProc,
+                            0);
             break;
         case IDM_OPEN_WEB_PAGE:
             ShellOpen(window, "open", WebPageAddress, nullptr, nullptr, SW_SHOWNORMAL);

@@ -42,11 +42,13 @@ HWND CreateChild(HWND parent,
                  int height,
                  int id) {
     return CreateWindowExA(exStyle, className, text, style, x, y, width, height, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
+                           nullptr);
 }
 
 void CreateToolbar(HWND window) {
-    Toolbar = CreateChild(window, 0, TOOLBARCLASSNAMEA, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, IDC_TOOLBAR);
+    Toolbar =
+        CreateChild(window, 0, TOOLBARCLASSNAMEA, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, IDC_TOOLBAR);
     if (Toolbar == nullptr) {
         MessageBoxA(window, "Could not create tool bar.", "Error", MB_ICONERROR);
     }
@@ -58,7 +60,8 @@ void CreateToolbar(HWND window) {
 }
 
 void CreateStatusBar(HWND window) {
-    StatusBar = CreateChild(window, 0, STATUSCLASSNAMEA, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, IDC_STATUS_BAR);
+    StatusBar =
+        CreateChild(window, 0, STATUSCLASSNAMEA, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, IDC_STATUS_BAR);
     int rightEdges[] = {100, -1};
     SendMessageA(StatusBar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(rightEdges));
     SendMessageA(StatusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>("Loaded"));
@@ -73,15 +76,17 @@ void InsertListColumn(int index, const char* text, int width) {
 }
 
 void CreateFileList(HWND window) {
-    FileList = CreateChild(window, WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
-                           WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_SHOWSELALWAYS | LVS_SINGLESEL | LVS_REPORT,
-                           0, 10, 200, 500, IDC_FILE_LIST);
+    FileList = CreateChild(
+        window, WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+        WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_SHOWSELALWAYS | LVS_SINGLESEL | LVS_REPORT, 0,
+        10, 200, 500, IDC_FILE_LIST);
     LRESULT extended = SendMessageA(FileList, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
     SendMessageA(FileList, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, extended | LVS_EX_FULLROWSELECT);
     InsertListColumn(0, "Filename", 276);
     InsertListColumn(1, "Description", 367);
     // The list's own procedure goes into its user-data slot before any message reaches the new one.
-    LONG_PTR listOwnProc = SetWindowLongPtrA(FileList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FileListProc));
+    LONG_PTR listOwnProc =
+        SetWindowLongPtrA(FileList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FileListProc));
     SetWindowLongPtrA(FileList, GWLP_USERDATA, listOwnProc);
 }
 
@@ -89,21 +94,24 @@ void CreateFileList(HWND window) {
 LRESULT OnCreate(HWND window) {
     CreateToolbar(window);
     CreateStatusBar(window);
-    HANDLE smallIcon = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_QUILLMARK), IMAGE_ICON, 16, 16,
-                                  LR_DEFAULTSIZE);
+    HANDLE smallIcon = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_QUILLMARK), IMAGE_ICON, 16,
+                                  16, LR_DEFAULTSIZE);
     SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
     WorkingDirEdit = CreateChild(window, WS_EX_CLIENTEDGE, "EDIT", "",
-                                 WS_CHILD | WS_VISIBLE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL, 0, 0, 100, 100,
-                                 IDC_WORKING_DIR_EDIT);
+                                 WS_CHILD | WS_VISIBLE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL, 0, 0,
+                                 100, 100, IDC_WORKING_DIR_EDIT);
     SendMessageA(WorkingDirEdit, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
     const DWORD group = WS_CHILD | WS_VISIBLE | BS_GROUPBOX;
-    WorkingDirGroup = CreateChild(window, 0, "BUTTON", "Working directory", group, 50, 50, 100, 100, IDC_WORKING_DIR_GROUP);
-    FilesGroup = CreateChild(window, 0, "BUTTON", "Files in folder", group, 50, 50, 100, 100, IDC_FILES_GROUP);
-    FolderDescriptionGroup =
-        CreateChild(window, 0, "BUTTON", "Folder description", group, 50, 50, 100, 100, IDC_FOLDER_DESCRIPTION_GROUP);
-    FolderDescriptionEdit = CreateChild(window, WS_EX_CLIENTEDGE, "EDIT", "",
-                                        WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_WANTRETURN | ES_MULTILINE, 0,
-                                        0, 100, 100, IDC_FOLDER_DESCRIPTION_EDIT);
+    WorkingDirGroup =
+        CreateChild(window, 0, "BUTTON", "Working directory", group, 50, 50, 100, 100, IDC_WORKING_DIR_GROUP);
+    FilesGroup =
+        CreateChild(window, 0, "BUTTON", "Files in folder", group, 50, 50, 100, 100, IDC_FILES_GROUP);
+    FolderDescriptionGroup = CreateChild(window, 0, "BUTTON", "Folder description", group, 50, 50, 100, 100,
+                                         IDC_FOLDER_DESCRIPTION_GROUP);
+    FolderDescriptionEdit =
+        CreateChild(window, WS_EX_CLIENTEDGE, "EDIT", "",
+                    WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_WANTRETURN | ES_MULTILINE, 0, 0, 100,
+                    100, IDC_FOLDER_DESCRIPTION_EDIT);
     CreateFileList(window);
     DisableEditing();
     FolderDescription = "File descriptions";

@@ -44,6 +44,8 @@ add_executable(gui_tests
     tests/gui/main_window_test.cpp
     tests/gui/description_file_test.cpp
     tests/gui/file_actions_test.cpp
+    tests/gui/scale_test.cpp
+    tests/hostile_input_test.cpp
     ${RESOURCES})
 target_include_directories(gui_tests PRIVATE ${CMAKE_SOURCE_DIR}/resources)
 target_link_libraries(gui_tests PRIVATE quillmark_app gtest)

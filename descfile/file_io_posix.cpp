@@ -1,7 +1,7 @@
-#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cstdio>
 
 #include "descfile/file_io.h"
 

@@ -13,7 +13,8 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
         if (AllowChunkWrite && !AllowChunkWrite(written)) {
             return false;
         }
-        DWORD chunk = static_cast<DWORD>(bytes.size() - written < ChunkSize ? bytes.size() - written : ChunkSize);
+        DWORD chunk =
+            static_cast<DWORD>(bytes.size() - written < ChunkSize ? bytes.size() - written : ChunkSize);
         DWORD done = 0;
         if (!WriteFile(file, bytes.data() + written, chunk, &done, nullptr) || done != chunk) {
             return false;
@@ -26,8 +27,9 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
 }  // namespace
 
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
@@ -73,7 +75,8 @@ bool ReplaceFileContent(const std::string& path, const std::string& bytes) {
         if (exists && (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))) {
             SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         }
-        ok = MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        ok = MoveFileExA(temporary.c_str(), path.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
         if (exists) {
             SetFileAttributesA(path.c_str(), attributes);
         }
@@ -85,8 +88,8 @@ bool ReplaceFileContent(const std::string& path, const std::string& bytes) {
 }
 
 bool CreateFileIfMissing(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
     }

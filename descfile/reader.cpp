@@ -10,8 +10,58 @@
 
 namespace {
 
-// Stored name -> index of the first block that carries it, for LoadedBlocks[0 .. BlockCount).
-std::unordered_map<std::string, int> BlockOfName;
+// What the look-up needs of the first block of each stored name.
+struct StoredEntry {
+    int block;
+    std::string_view description;  // untrimmed, a view into a kept text
+};
+
+// Stored name -> its first block, for LoadedBlocks[0 .. BlockCount) of generation IndexGeneration.
+std::unordered_map<std::string, StoredEntry> BlockOfName;
+unsigned IndexGeneration = 0;
+
+// The first occurrence of a marker at or after a position that only grows. The answer is kept while
+// it still lies ahead, so a text whose blocks nest (each "<file>" inside the one before, all sharing
+// one "</file>") is still searched in linear time.
+class MarkerFinder {
+  public:
+    MarkerFinder(std::string_view text, std::string_view marker) : text_(text), marker_(marker) {}
+    size_t FirstAtOrAfter(size_t from) {
+        if (!searched_ || (found_ != std::string_view::npos && found_ < from)) {
+            found_ = text_.find(marker_, from);
+            searched_ = true;
+        }
+        return found_;
+    }
+    size_t Size() const { return marker_.size(); }
+
+  private:
+    std::string_view text_;
+    std::string_view marker_;
+    size_t found_ = std::string_view::npos;
+    bool searched_ = false;
+};
+
+// ExtractBetween of text[start, end) with the two markers, found with the finders.
+std::string_view FieldOf(std::string_view text,
+                         size_t start,
+                         size_t end,
+                         MarkerFinder& opening,
+                         MarkerFinder& closing) {
+    size_t open = opening.FirstAtOrAfter(start);
+    if (open == std::string_view::npos || open + opening.Size() > end) {
+        return std::string_view();
+    }
+    size_t close = closing.FirstAtOrAfter(start);
+    if (close == std::string_view::npos || close + closing.Size() > end) {
+        return std::string_view();
+    }
+    size_t contentStart = open + opening.Size();
+    if (contentStart >= close) {
+        return std::string_view();
+    }
+    return text.substr(contentStart, close - contentStart);
+}
 
 }  // namespace
 
@@ -46,40 +96,49 @@ bool ReadDescriptionText(const std::string& path, std::string& text) {
 }
 
 void ScanFileBlocks(std::string_view text) {
-    static constexpr std::string_view Open = "<file>";
-    static constexpr std::string_view Close = "</file>";
-    if (BlockCount == 0) {
+    if (BlockCount == 0 || IndexGeneration != TablesGeneration) {
         BlockOfName.clear();
+        IndexGeneration = TablesGeneration;
     }
-    // Every block that starts before a given "</file>" ends there, so the closing marker is searched
-    // for again only once the scan has passed it; that keeps a file full of "<file>" linear.
-    size_t close = 0;
-    bool closeFound = false;
-    for (size_t p = text.find(Open); p != std::string_view::npos; p = text.find(Open, p + 1)) {
-        if (!closeFound || close < p) {
-            close = text.find(Close, p);
-            closeFound = true;
-        }
+    std::string_view kept = KeepLoadedText(std::string(text));
+    MarkerFinder blockOpen(kept, "<file>"), blockClose(kept, "</file>");
+    MarkerFinder nameOpen(kept, "<file_name>"), nameClose(kept, "</file_name>");
+    MarkerFinder descriptionOpen(kept, "<file_description>"), descriptionClose(kept, "</file_description>");
+    std::string_view previousName;
+    bool anyName = false;
+    for (size_t p = blockOpen.FirstAtOrAfter(0); p != std::string_view::npos;
+         p = blockOpen.FirstAtOrAfter(p + 1)) {
+        size_t close = blockClose.FirstAtOrAfter(p);
         if (close == std::string_view::npos) {
-            break;
+            break;  // no later "<file>" has a "</file>" after it either
         }
-        std::string_view block = text.substr(p + Open.size(), close - p - Open.size());
-        BlockOfName.emplace(std::string(ViewBetween(block, "<file_name>", "</file_name>")), BlockCount);
-        StoreLoadedBlock(std::string(block));
+        size_t start = p + blockOpen.Size();
+        StoreLoadedBlock(kept.substr(start, close - start));
+        std::string_view name = FieldOf(kept, start, close, nameOpen, nameClose);
+        // Nested blocks often share one name field; it was indexed with the first of them.
+        if (anyName && name.data() == previousName.data() && name.size() == previousName.size()) {
+            continue;
+        }
+        previousName = name;
+        anyName = true;
+        std::string key(name);
+        if (BlockOfName.find(key) == BlockOfName.end()) {
+            BlockOfName.emplace(
+                std::move(key),
+                StoredEntry{BlockCount - 1, FieldOf(kept, start, close, descriptionOpen, descriptionClose)});
+        }
     }
 }
 
 std::string LookUpStoredDescription(const std::string& name) {
+    if (IndexGeneration != TablesGeneration) {
+        return std::string();  // nothing was read since the tables were emptied
+    }
     auto it = BlockOfName.find(name);
-    if (it == BlockOfName.end() || it->second >= BlockCount) {
+    if (it == BlockOfName.end() || it->second.block >= BlockCount) {
         return std::string();
     }
-    const std::string& block = LoadedBlocks[it->second];
-    // The index may outlive a ResetTables; only a block that really carries the name answers.
-    if (ViewBetween(block, "<file_name>", "</file_name>") != name) {
-        return std::string();
-    }
-    return TrimText(ViewBetween(block, "<file_description>", "</file_description>"));
+    return TrimText(it->second.description);
 }
 
 void MergeFolderEntries() {

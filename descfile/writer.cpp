@@ -58,8 +58,8 @@ SaveResult SaveTablesToDescriptionFile(const std::string& folderBoxText) {
     if (!folderBoxText.empty()) {
         FolderDescription = folderBoxText;
     }
-    std::string bytes =
-        FormatDescriptionFile(CurrentFolderPath(), FolderDescription, FolderFiles, FolderDescriptions, FileCount);
+    std::string bytes = FormatDescriptionFile(CurrentFolderPath(), FolderDescription, FolderFiles,
+                                              FolderDescriptions, FileCount);
     if (!ReplaceFileContent(CurrentDescFile, bytes)) {
         return SaveResult::Failed;
     }

@@ -29,7 +29,8 @@ void FillFileList() {
         item.iSubItem = 0;
         item.pszText = const_cast<char*>(FolderFiles[i].c_str());
         item.cchTextMax = 256;
-        int row = static_cast<int>(SendMessageA(FileList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        int row =
+            static_cast<int>(SendMessageA(FileList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
         item.iItem = row;
         item.iSubItem = 1;
         item.pszText = const_cast<char*>(FolderDescriptions[i].c_str());

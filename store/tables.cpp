@@ -4,7 +4,9 @@
 
 std::vector<std::string> FolderFiles(TableSlots);
 std::vector<std::string> FolderDescriptions(TableSlots);
-std::vector<std::string> LoadedBlocks(TableSlots);
+std::vector<std::string_view> LoadedBlocks(TableSlots);
+std::deque<std::string> LoadedTexts;
+unsigned TablesGeneration = 0;
 
 int FileCount = 0;
 int BlockCount = 0;
@@ -22,7 +24,8 @@ int SelectedIndex = -1;
 namespace {
 
 // Writes text into slot index of table, growing it by half when the slot lies beyond its end.
-void PutInSlot(std::vector<std::string>& table, int index, std::string text) {
+template <typename Text>
+void PutInSlot(std::vector<Text>& table, int index, Text text) {
     if (static_cast<size_t>(index) >= table.size()) {
         table.resize(table.size() + table.size() / 2 + 1);
     }
@@ -35,9 +38,11 @@ void ResetTables() {
     FileCount = 0;
     BlockCount = 0;
     FolderDescription.clear();
+    ++TablesGeneration;
     for (size_t i = 0; i < LoadedBlocks.size(); ++i) {
-        LoadedBlocks[i].clear();
+        LoadedBlocks[i] = std::string_view();
     }
+    LoadedTexts.clear();
     for (size_t i = 0; i < FolderFiles.size(); ++i) {
         FolderFiles[i].clear();
         FolderDescriptions[i].clear();
@@ -50,7 +55,12 @@ void StoreFolderEntry(std::string name, std::string description) {
     ++FileCount;
 }
 
-void StoreLoadedBlock(std::string block) {
-    PutInSlot(LoadedBlocks, BlockCount, std::move(block));
+std::string_view KeepLoadedText(std::string text) {
+    LoadedTexts.push_back(std::move(text));
+    return LoadedTexts.back();
+}
+
+void StoreLoadedBlock(std::string_view block) {
+    PutInSlot(LoadedBlocks, BlockCount, block);
     ++BlockCount;
 }

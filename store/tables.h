@@ -2,7 +2,9 @@
 // writes them directly on the user-interface thread.
 #pragma once
 
+#include <deque>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Slots each table holds from the start. A folder or file with more entries grows the tables, since a
@@ -13,8 +15,11 @@ constexpr int TableSlots = 10000;
 extern std::vector<std::string> FolderFiles;
 // Description of the entry at the same index in FolderFiles (empty when it has none).
 extern std::vector<std::string> FolderDescriptions;
-// Raw text between one "<file>" and the next "</file>" of the description file last read.
-extern std::vector<std::string> LoadedBlocks;
+// Raw text between one "<file>" and the next "</file>" of the description file last read. Each slot
+// views the text kept in LoadedTexts, so nested blocks of a hostile file cost no copies.
+extern std::vector<std::string_view> LoadedBlocks;
+// The texts that LoadedBlocks point into, kept until ResetTables.
+extern std::deque<std::string> LoadedTexts;
 
 // Valid slots of FolderFiles and FolderDescriptions.
 extern int FileCount;
@@ -45,5 +50,11 @@ void ResetTables();
 // Stores an entry and its description at slot FileCount and counts it, growing the tables when full.
 void StoreFolderEntry(std::string name, std::string description);
 
-// Stores a block at slot BlockCount and counts it, growing the table when full.
-void StoreLoadedBlock(std::string block);
+// Keeps a text for blocks to point into until the next ResetTables; returns the kept text.
+std::string_view KeepLoadedText(std::string text);
+
+// Stores a block (a view into a kept text) at slot BlockCount and counts it, growing the table when full.
+void StoreLoadedBlock(std::string_view block);
+
+// Counts the calls of ResetTables, so that what was derived from the tables can tell it is stale.
+extern unsigned TablesGeneration;

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <algorithm>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 #include "descfile/reader.h"
@@ -24,7 +24,7 @@ std::vector<std::string> TableNames() {
 }
 
 class FolderTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ResetTables();
         EditingEnabled = 1;
@@ -85,10 +85,14 @@ TEST_F(FolderTest, WriteReadMergeRoundTrip) {
     folder.Write("file descriptions.desc", "");
     ScanFolderIntoTables();
     for (int i = 0; i < FileCount; ++i) {
-        if (FolderFiles[i] == "pond.jpg") FolderDescriptions[i] = "The pond after cleaning.";
-        if (FolderFiles[i] == "shed plan.txt") FolderDescriptions[i] = "Measurements.\r\nSecond version.\r\n";
-        if (FolderFiles[i] == "x&y.txt") FolderDescriptions[i] = "a & b <i>";
-        if (FolderFiles[i] == "..") FolderDescriptions[i] = "the parent";
+        if (FolderFiles[i] == "pond.jpg")
+            FolderDescriptions[i] = "The pond after cleaning.";
+        if (FolderFiles[i] == "shed plan.txt")
+            FolderDescriptions[i] = "Measurements.\r\nSecond version.\r\n";
+        if (FolderFiles[i] == "x&y.txt")
+            FolderDescriptions[i] = "a & b <i>";
+        if (FolderFiles[i] == "..")
+            FolderDescriptions[i] = "the parent";
     }
     ASSERT_EQ(SaveTablesToDescriptionFile("Pictures of the back garden."), SaveResult::Saved);
 

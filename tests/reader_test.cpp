@@ -24,11 +24,15 @@ std::string LinearLookUp(const std::string& name) {
 }
 
 std::vector<std::string> Blocks() {
-    return std::vector<std::string>(LoadedBlocks.begin(), LoadedBlocks.begin() + BlockCount);
+    std::vector<std::string> blocks;
+    for (int i = 0; i < BlockCount; ++i) {
+        blocks.emplace_back(LoadedBlocks[i]);
+    }
+    return blocks;
 }
 
 class ReaderTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override { ResetTables(); }
     void TearDown() override { ResetTables(); }
 };
@@ -40,15 +44,17 @@ TEST(DecodeTextMode, FollowsWindowsTextFiles) {
     };
     const Case cases[] = {
         {"a\r\nb\r\n", "a\nb\n"},
-        {"a\rb", "a\rb"},            // a lone CR stays
-        {"a\r\r\nb", "a\r\nb"},      // CR CR LF, as the writer emits a typed break
+        {"a\rb", "a\rb"},        // a lone CR stays
+        {"a\r\r\nb", "a\r\nb"},  // CR CR LF, as the writer emits a typed break
         {"\r", "\r"},
         {"\r\r", "\r\r"},
         {"\n\r", "\n\r"},
-        {"ab\x1A" "cd", "ab"},       // Ctrl+Z ends the text
+        {"ab\x1A"
+         "cd",
+         "ab"},  // Ctrl+Z ends the text
         {"a\r\x1A\n", "a\r"},
         {"\x1A", ""},
-        {"a\0b\r\n"s, "a\0b\n"s},    // NUL bytes are kept
+        {"a\0b\r\n"s, "a\0b\n"s},  // NUL bytes are kept
         {"", ""},
     };
     for (const Case& c : cases) {
@@ -61,12 +67,15 @@ TEST_F(ReaderTest, WorkedExampleGivesTheDocumentedBlocks) {
     ScanFileBlocks(text);
     ASSERT_EQ(BlockCount, 2);
     EXPECT_EQ(LoadedBlocks[0],
-              "\n<file_name>pond.jpg</file_name>\n<file_description>\nThe pond after cleaning.\n</file_description>\n");
-    EXPECT_EQ(LoadedBlocks[1],
-              "\n<file_name>shed plan.txt</file_name>\n<file_description>\nMeasurements for the shed.\r\nSecond "
-              "version.\n</file_description>\n");
+              "\n<file_name>pond.jpg</file_name>\n<file_description>\nThe pond after "
+              "cleaning.\n</file_description>\n");
+    EXPECT_EQ(
+        LoadedBlocks[1],
+        "\n<file_name>shed plan.txt</file_name>\n<file_description>\nMeasurements for the shed.\r\nSecond "
+        "version.\n</file_description>\n");
     EXPECT_EQ(LookUpStoredDescription("shed plan.txt"), "Measurements for the shed.\r\nSecond version.");
-    EXPECT_EQ(ExtractBetween(text, "<folder_description>", "</folder_description>"), "\nPictures of the back garden.\n");
+    EXPECT_EQ(ExtractBetween(text, "<folder_description>", "</folder_description>"),
+              "\nPictures of the back garden.\n");
 }
 
 TEST_F(ReaderTest, BlocksAreCutByAPlainScan) {
@@ -81,7 +90,9 @@ TEST_F(ReaderTest, BlocksAreCutByAPlainScan) {
         {"cut short after a complete block", "<file>a</file><file>b", {"a"}},
         {"nested blocks share their end", "<file>a<file>b</file>", {"a<file>b", "b"}},
         {"a closing marker before any opening one", "</file><file>x</file>", {"x"}},
-        {"field markers are no block markers", "<file_name>a</file_name><file_description>b</file_description>", {}},
+        {"field markers are no block markers",
+         "<file_name>a</file_name><file_description>b</file_description>",
+         {}},
         {"empty block", "<file></file>", {""}},
         {"a block ends at the first closing marker", "<file>a</file>b</file>", {"a"}},
         {"marker with attributes is not recognised", "<file id=1>a</file>< file>b</file>", {}},
@@ -111,11 +122,11 @@ TEST_F(ReaderTest, LookUpMatchesExactUntrimmedNamesAndTrimsTheDescription) {
         {"a.txt", "first"},  // the first block of a name wins
         {"b.txt", ""},       // stored with a blank before the name
         {" b.txt", "blank before"},
-        {"c.txt", ""},       // letter case matters
+        {"c.txt", ""},  // letter case matters
         {"C.txt", "upper"},
-        {"d.txt", ""},       // a block without a description
-        {"", "no name"},     // no folder entry is ever called "", so a nameless block never shows
-        {"e.txt", ""},       // "</file>" inside the value ends the block early
+        {"d.txt", ""},    // a block without a description
+        {"", "no name"},  // no folder entry is ever called "", so a nameless block never shows
+        {"e.txt", ""},    // "</file>" inside the value ends the block early
         {"missing", ""},
     };
     for (const Case& c : cases) {
@@ -127,7 +138,8 @@ TEST_F(ReaderTest, LookUpMatchesExactUntrimmedNamesAndTrimsTheDescription) {
 TEST_F(ReaderTest, IndexAgreesWithALinearSearchOnHostileText) {
     const std::string texts[] = {
         "<file><file><file_name>x</file_name><file_description>inner</file_description></file>",
-        "<file><file_name>x</file_name><file><file_name>y</file_name><file_description>d</file_description></file>",
+        "<file><file_name>x</file_name><file><file_name>y</file_name><file_description>d</file_description></"
+        "file>",
         "<file><file_name>x<file_name>z</file_name></file_name><file_description>q</file_description></file>",
         "<file></file_name>x<file_name>x</file_name><file_description>q</file_description></file>",
         "<file><file_name>\0</file_name><file_description>nul</file_description></file>"s,
@@ -155,8 +167,12 @@ TEST_F(ReaderTest, LoadingRejectsTextWithoutFolderNameAndChangesNothing) {
     StoreFolderEntry("kept", "description");
     FolderDescription = "folder";
     StoreLoadedBlock("block");
-    const std::string rejected[] = {"", "garbage \x01\x02\xff", "<folder_name", "<Folder_name>",
-                                    "<file><file_name>kept</file_name></file>", "\x1A<folder_name>"};
+    const std::string rejected[] = {"",
+                                    "garbage \x01\x02\xff",
+                                    "<folder_name",
+                                    "<Folder_name>",
+                                    "<file><file_name>kept</file_name></file>",
+                                    "\x1A<folder_name>"};
     for (const std::string& raw : rejected) {
         EXPECT_FALSE(LoadDescriptionTables(DecodeTextMode(raw))) << testing::PrintToString(raw);
         EXPECT_EQ(FileCount, 1);

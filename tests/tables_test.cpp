@@ -43,9 +43,16 @@ TEST(ResetTables, EmptiesEverySlotAndKeepsPathsFlagsAndSelection) {
 TEST(Tables, GrowPastTheirFirstCapacityWithoutLosingAnEntry) {
     ResetTables();
     const int entries = TableSlots * 2 + 7;
+    std::string blocks;
     for (int i = 0; i < entries; ++i) {
+        blocks += "b" + std::to_string(i) + ";";
+    }
+    std::string_view kept = KeepLoadedText(blocks);
+    for (int i = 0, start = 0; i < entries; ++i) {
         StoreFolderEntry("f" + std::to_string(i), "d" + std::to_string(i));
-        StoreLoadedBlock("b" + std::to_string(i));
+        size_t end = kept.find(';', start);
+        StoreLoadedBlock(kept.substr(start, end - start));
+        start = static_cast<int>(end + 1);
     }
     ASSERT_EQ(FileCount, entries);
     ASSERT_EQ(BlockCount, entries);
@@ -56,6 +63,7 @@ TEST(Tables, GrowPastTheirFirstCapacityWithoutLosingAnEntry) {
         EXPECT_EQ(LoadedBlocks[i], "b" + std::to_string(i));
     }
     ResetTables();
+    EXPECT_TRUE(LoadedTexts.empty());
     EXPECT_TRUE(FolderFiles[entries - 1].empty());
     EXPECT_TRUE(FolderDescriptions[entries - 1].empty());
     EXPECT_TRUE(LoadedBlocks[entries - 1].empty());

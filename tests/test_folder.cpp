@@ -1,12 +1,12 @@
 #include "tests/test_folder.h"
 
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <stdexcept>
-#include <unistd.h>
 
 TestFolder::TestFolder() {
     char buffer[4096];
@@ -50,7 +50,9 @@ std::string WorkedExampleBytes(const std::string& folderPath) {
            "\r\n"
            "<file_description_data>\r\n"
            "\r\n"
-           "<folder_name>" + folderPath + "</folder_name>\r\n"
+           "<folder_name>" +
+           folderPath +
+           "</folder_name>\r\n"
            "\r\n"
            "<folder_description>\r\n"
            "Pictures of the back garden.\r\n"

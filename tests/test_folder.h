@@ -6,7 +6,7 @@
 #include <vector>
 
 class TestFolder {
-public:
+  public:
     TestFolder();
     ~TestFolder();
     TestFolder(const TestFolder&) = delete;
@@ -21,7 +21,7 @@ public:
     // True when the folder holds an entry of that name.
     bool Has(const std::string& name) const;
 
-private:
+  private:
     std::string path_;
     std::string previous_;
 };

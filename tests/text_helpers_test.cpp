@@ -43,7 +43,7 @@ TEST(ExtractBetween, TakesTheFirstOfEachMarker) {
         {"xy</a>", ""},
         {"</a><a>xy</a>", ""},
         {"<a>1</a><a>2</a>", "1"},
-        {"<A>xy</A>", ""},  // case-sensitive
+        {"<A>xy</A>", ""},          // case-sensitive
         {"<a>&amp;</a>", "&amp;"},  // nothing decoded
     };
     for (const Case& c : cases) {

@@ -19,13 +19,15 @@ struct Listing {
 };
 
 Listing WorkedExampleListing() {
-    return {{".", "..", "file descriptions.desc", "pond.jpg", "shed plan.txt", "tree.jpg"},
-            {"", "", "", "The pond after cleaning.", "Measurements for the shed.\r\nSecond version.\r\n", ""}};
+    return {
+        {".", "..", "file descriptions.desc", "pond.jpg", "shed plan.txt", "tree.jpg"},
+        {"", "", "", "The pond after cleaning.", "Measurements for the shed.\r\nSecond version.\r\n", ""}};
 }
 
 TEST(FormatDescriptionFile, WorkedExampleIsExactly463Bytes) {
     Listing l = WorkedExampleListing();
-    std::string bytes = FormatDescriptionFile(Garden, "Pictures of the back garden.", l.files, l.descriptions, l.Count());
+    std::string bytes =
+        FormatDescriptionFile(Garden, "Pictures of the back garden.", l.files, l.descriptions, l.Count());
     EXPECT_EQ(bytes.size(), 463u);
     EXPECT_EQ(bytes, WorkedExampleBytes(Garden));
 }
@@ -48,26 +50,33 @@ TEST(FormatDescriptionFile, ValuesAreWrittenAsTheyStand) {
         std::string description;
         std::string expectedMiddle;  // everything between the folder name line's blank line and the end
     };
-    const std::string head = "<?xml version=\"1.0\"?>\r\n\r\n<file_description_data>\r\n\r\n<folder_name>C:\\</folder_name>\r\n\r\n";
+    const std::string head =
+        "<?xml "
+        "version=\"1.0\"?>\r\n\r\n<file_description_data>\r\n\r\n<folder_name>C:\\</folder_name>\r\n\r\n";
     const std::string tail = "\r\n</file_description_data>";
     const Case cases[] = {
-        {"blank folder description keeps its block", "  \r\n ", "a", "", "<folder_description>\r\n\r\n</folder_description>\r\n"},
+        {"blank folder description keeps its block", "  \r\n ", "a", "",
+         "<folder_description>\r\n\r\n</folder_description>\r\n"},
         {"blank description keeps its block", "", "a", " \r\n ",
-         "\r\n<file>\r\n<file_name>a</file_name>\r\n<file_description>\r\n\r\n</file_description>\r\n</file>\r\n"},
+         "\r\n<file>\r\n<file_name>a</file_name>\r\n<file_description>\r\n\r\n</file_description>\r\n</"
+         "file>\r\n"},
         {"markers and ampersands are not escaped", "", "x&y.txt", "</file_description> & <b>",
          "\r\n<file>\r\n<file_name>x&y.txt</file_name>\r\n<file_description>\r\n</file_description> & <b>\r\n"
          "</file_description>\r\n</file>\r\n"},
         {"names are trimmed", "", " lead.txt", "d",
-         "\r\n<file>\r\n<file_name>lead.txt</file_name>\r\n<file_description>\r\nd\r\n</file_description>\r\n</file>\r\n"},
+         "\r\n<file>\r\n<file_name>lead.txt</file_name>\r\n<file_description>\r\nd\r\n</"
+         "file_description>\r\n</file>\r\n"},
         {"a bare LF inside a value becomes CR LF", "", "a", "one\ntwo",
-         "\r\n<file>\r\n<file_name>a</file_name>\r\n<file_description>\r\none\r\ntwo\r\n</file_description>\r\n</file>\r\n"},
+         "\r\n<file>\r\n<file_name>a</file_name>\r\n<file_description>\r\none\r\ntwo\r\n</"
+         "file_description>\r\n</file>\r\n"},
         {"a typed line break becomes CR CR LF", "line 1\r\nline 2", "a", "",
          "<folder_description>\r\nline 1\r\r\nline 2\r\n</folder_description>\r\n"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> files{c.name};
         std::vector<std::string> descriptions{c.description};
-        EXPECT_EQ(FormatDescriptionFile("C:\\", c.folderDescription, files, descriptions, 1), head + c.expectedMiddle + tail)
+        EXPECT_EQ(FormatDescriptionFile("C:\\", c.folderDescription, files, descriptions, 1),
+                  head + c.expectedMiddle + tail)
             << c.what;
     }
 }
@@ -94,7 +103,7 @@ TEST(FormatDescriptionFile, SlotsBeyondTheCountAreNotWritten) {
 }
 
 class SaveTablesTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ResetTables();
         EditingEnabled = 1;
@@ -128,7 +137,8 @@ TEST_F(SaveTablesTest, WritesTheFolderPathAndTakesTheBoxText) {
     EXPECT_EQ(SavedFlag, 1);
     std::vector<std::string> files{"pond.jpg"};
     std::vector<std::string> descriptions{"The pond after cleaning."};
-    EXPECT_EQ(folder.Read("file descriptions.desc"), FormatDescriptionFile(folder.Path(), "Pictures", files, descriptions, 1));
+    EXPECT_EQ(folder.Read("file descriptions.desc"),
+              FormatDescriptionFile(folder.Path(), "Pictures", files, descriptions, 1));
 }
 
 TEST_F(SaveTablesTest, AnEmptyBoxKeepsThePreviousFolderDescription) {

@@ -24,10 +24,13 @@ std::string FolderOnlyFile(const std::string& folder, const std::string& descrip
 // The worked example's description file for a folder.
 std::string WorkedExample(const std::string& folder) {
     return "<?xml version=\"1.0\"?>\r\n\r\n<file_description_data>\r\n\r\n<folder_name>" + folder +
-           "</folder_name>\r\n\r\n<folder_description>\r\nPictures of the back garden.\r\n</folder_description>\r\n"
-           "\r\n<file>\r\n<file_name>pond.jpg</file_name>\r\n<file_description>\r\nThe pond after cleaning.\r\n"
+           "</folder_name>\r\n\r\n<folder_description>\r\nPictures of the back "
+           "garden.\r\n</folder_description>\r\n"
+           "\r\n<file>\r\n<file_name>pond.jpg</file_name>\r\n<file_description>\r\nThe pond after "
+           "cleaning.\r\n"
            "</file_description>\r\n</file>\r\n"
-           "\r\n<file>\r\n<file_name>shed plan.txt</file_name>\r\n<file_description>\r\nMeasurements for the shed.\r\r\n"
+           "\r\n<file>\r\n<file_name>shed plan.txt</file_name>\r\n<file_description>\r\nMeasurements for the "
+           "shed.\r\r\n"
            "Second version.\r\n</file_description>\r\n</file>\r\n\r\n</file_description_data>";
 }
 
@@ -38,7 +41,8 @@ std::string CurrentFolder() {
 }
 
 // The rows a folder's listing gives with these descriptions by name.
-Rows RowsOf(const std::vector<std::string>& listing, const std::vector<std::pair<std::string, std::string>>& described) {
+Rows RowsOf(const std::vector<std::string>& listing,
+            const std::vector<std::pair<std::string, std::string>>& described) {
     Rows rows;
     for (const std::string& name : listing) {
         std::string description;
@@ -63,7 +67,7 @@ void TypeIntoFolderDescription(const std::string& text) {
 }
 
 class DescriptionFileTest : public MainWindowTest {
-protected:
+  protected:
     // Opens a description file through the faked Open dialog.
     void OpenThroughSeam(const std::string& path) {
         AnswerFileDialogWith(path);
@@ -128,8 +132,9 @@ TEST_F(DescriptionFileTest, OpenThroughTheRealDialogGivesTheWorkedExample) {
     TypeIntoFileDialog(folder.PathOf("file descriptions.desc"));
     Command(IDM_OPEN_DESCRIPTION_FILE);
 
-    EXPECT_EQ(ListRows(), RowsOf(folder.Listing(), {{"pond.jpg", "The pond after cleaning."},
-                                                    {"shed plan.txt", "Measurements for the shed.\r\nSecond version."}}));
+    EXPECT_EQ(ListRows(),
+              RowsOf(folder.Listing(), {{"pond.jpg", "The pond after cleaning."},
+                                        {"shed plan.txt", "Measurements for the shed.\r\nSecond version."}}));
     EXPECT_EQ(FolderDescription, "\nPictures of the back garden.\n");
     EXPECT_EQ(TextOf(FolderDescriptionEdit), FolderDescription);
     EXPECT_EQ(TextOf(WorkingDirEdit), folder.Path());
@@ -209,8 +214,8 @@ TEST_F(DescriptionFileTest, ARefusedFileChangesNothingAndIsNeverWritten) {
     WinFolder other;
     other.Write("notes.txt", "just some notes, <file> and all");
     other.Write("empty.desc", "");
-    const std::string refused[] = {other.PathOf("notes.txt"), other.PathOf("empty.desc"), other.PathOf("missing.desc"),
-                                   other.Path()};
+    const std::string refused[] = {other.PathOf("notes.txt"), other.PathOf("empty.desc"),
+                                   other.PathOf("missing.desc"), other.Path()};
     for (const std::string& path : refused) {
         BoxSeen box;
         AnswerMessageBox(IDOK, &box);
@@ -285,7 +290,8 @@ TEST_F(DescriptionFileTest, AHiddenDescriptionFileIsSavedAndStaysHidden) {
     TypeIntoFolderDescription("!");
     Command(IDM_SAVE_DESCRIPTIONS);
     EXPECT_EQ(DirtyFlag, 0);
-    EXPECT_NE(folder.Read("file descriptions.desc").find("garden.\r\n!\r\n</folder_description>"), std::string::npos);
+    EXPECT_NE(folder.Read("file descriptions.desc").find("garden.\r\n!\r\n</folder_description>"),
+              std::string::npos);
     EXPECT_TRUE(GetFileAttributesA(CurrentDescFile.c_str()) & FILE_ATTRIBUTE_HIDDEN);
     EXPECT_FALSE(folder.Has("file descriptions.desc.saving~"));
 }
@@ -308,7 +314,8 @@ TEST_F(DescriptionFileTest, TheBoxTextIsSavedAndAnEmptyBoxKeepsTheOldOne) {
     OpenWorkedExample(folder);
     SetWindowTextA(FolderDescriptionEdit, "New words\r\nsecond line");
     Command(IDM_SAVE_DESCRIPTIONS);
-    EXPECT_NE(folder.Read("file descriptions.desc").find("<folder_description>\r\nNew words\r\r\nsecond line\r\n</folder_description>"),
+    EXPECT_NE(folder.Read("file descriptions.desc")
+                  .find("<folder_description>\r\nNew words\r\r\nsecond line\r\n</folder_description>"),
               std::string::npos);
     SetWindowTextA(FolderDescriptionEdit, "");
     Command(IDM_SAVE_DESCRIPTIONS);

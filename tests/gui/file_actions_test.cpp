@@ -47,17 +47,18 @@ RECT PlaceOf(HWND dialog, HWND control) {
 }
 
 class FileActionsTest : public MainWindowTest {
-protected:
+  protected:
     // A folder with three files and a description file describing two of them, opened.
     void OpenSampleFolder() {
         folder.Write("pond.jpg", "");
         folder.Write("shed plan.txt", "");
         folder.Write("tree.jpg", "");
-        folder.Write("file descriptions.desc",
-                     "<folder_name>x</folder_name><folder_description>Garden</folder_description>"
-                     "<file><file_name>pond.jpg</file_name><file_description>The pond</file_description></file>"
-                     "<file><file_name>shed plan.txt</file_name><file_description>Line one\r\r\nLine two"
-                     "</file_description></file>");
+        folder.Write(
+            "file descriptions.desc",
+            "<folder_name>x</folder_name><folder_description>Garden</folder_description>"
+            "<file><file_name>pond.jpg</file_name><file_description>The pond</file_description></file>"
+            "<file><file_name>shed plan.txt</file_name><file_description>Line one\r\r\nLine two"
+            "</file_description></file>");
         AnswerFileDialogWith(folder.PathOf("file descriptions.desc"));
         Command(IDM_OPEN_DESCRIPTION_FILE);
         ASSERT_EQ(RowDescription("pond.jpg"), "The pond");
@@ -148,8 +149,11 @@ TEST_F(FileActionsTest, ClosingStoresTheTextAndMarksItChanged) {
     EXPECT_EQ(RowDescription("tree.jpg"), "An old oak\r\nplanted 1950");
     EXPECT_EQ(DirtyFlag, 1);
     Command(IDM_SAVE_DESCRIPTIONS);
-    EXPECT_NE(folder.Read("file descriptions.desc").find("<file_name>tree.jpg</file_name>\r\n<file_description>\r\nAn old oak\r\r\nplanted 1950\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        folder.Read("file descriptions.desc")
+            .find(
+                "<file_name>tree.jpg</file_name>\r\n<file_description>\r\nAn old oak\r\r\nplanted 1950\r\n"),
+        std::string::npos);
 
     // An emptied text leaves the entry out of the next save.
     WithDescriptionDialog("pond.jpg", [](HWND dialog) {

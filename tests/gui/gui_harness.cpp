@@ -64,7 +64,8 @@ LRESULT CALLBACK WatchModals(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(CbtHook, code, wParam, lParam);
 }
 
-HINSTANCE WINAPI RecordShellCall(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory, INT show) {
+HINSTANCE WINAPI
+RecordShellCall(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory, INT show) {
     ShellCalls.push_back({owner, verb ? verb : "", file ? file : "", parameters ? parameters : "",
                           parameters != nullptr, directory != nullptr, show});
     return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(42));
@@ -237,8 +238,8 @@ WinFolder::~WinFolder() {
 }
 
 void WinFolder::Write(const std::string& name, const std::string& bytes) const {
-    HANDLE file = CreateFileA(PathOf(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+    HANDLE file = CreateFileA(PathOf(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE) << name;
     DWORD written = 0;
     WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);

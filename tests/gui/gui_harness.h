@@ -67,7 +67,7 @@ struct FileDialogSeen {
     bool shown = false;
     DWORD structSize = 0, flags = 0, maxFile = 0;
     HWND owner = nullptr;
-    std::string filter;         // the whole double-NUL-terminated list
+    std::string filter;  // the whole double-NUL-terminated list
     std::string defaultExtension;
     std::string initialFile;
 };
@@ -94,7 +94,7 @@ extern PopupSeen LastPopup;
 
 // A temporary folder on Wine's drive C, removed with everything in it.
 class WinFolder {
-public:
+  public:
     WinFolder();
     ~WinFolder();
     WinFolder(const WinFolder&) = delete;
@@ -108,13 +108,13 @@ public:
     // Entry names in the order the file system enumerates them.
     std::vector<std::string> Listing() const;
 
-private:
+  private:
     std::string path_;
 };
 
 // Every test starts with a new main window and fresh tables, and ends with no modal left unanswered.
 class MainWindowTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
     // Destroys the main window as the user's close would leave it (without asking).

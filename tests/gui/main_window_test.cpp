@@ -30,7 +30,11 @@ TEST(Geometry, CentredOriginTruncatesEachHalf) {
     struct Case {
         int width, height, x, y;
     };
-    const Case cases[] = {{1920, 1080, 618, 278}, {640, 480, -22, -22}, {1024, 768, 170, 122}, {685, 525, 0, 0}, {1, 1, -342, -262}};
+    const Case cases[] = {{1920, 1080, 618, 278},
+                          {640, 480, -22, -22},
+                          {1024, 768, 170, 122},
+                          {685, 525, 0, 0},
+                          {1, 1, -342, -262}};
     for (const Case& c : cases) {
         Origin origin = CentredOrigin(c.width, c.height, MainWindowWidth, MainWindowHeight);
         EXPECT_EQ(origin.x, c.x) << c.width;
@@ -48,7 +52,8 @@ TEST_F(StartUp, MainWindowIsCentredOnTheDesktop) {
     EXPECT_EQ(window.right - window.left, MainWindowWidth);
     EXPECT_EQ(window.bottom - window.top, MainWindowHeight);
     EXPECT_EQ(TextOf(MainWindow), "Quillmark");
-    EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(MainWindow, GWL_STYLE)) & WS_OVERLAPPEDWINDOW, WS_OVERLAPPEDWINDOW);
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(MainWindow, GWL_STYLE)) & WS_OVERLAPPEDWINDOW,
+              WS_OVERLAPPEDWINDOW);
     char className[64] = {};
     GetClassNameA(MainWindow, className, sizeof className);
     EXPECT_STREQ(className, "myWindowClass");
@@ -72,7 +77,8 @@ TEST_F(StartUp, EveryChildHasItsClassTextStyleAndId) {
         {WorkingDirGroup, "Button", "Working directory", 0x50000007, 0, IDC_WORKING_DIR_GROUP},
         {FilesGroup, "Button", "Files in folder", 0x50000007, 0, IDC_FILES_GROUP},
         {FolderDescriptionGroup, "Button", "Folder description", 0x50000007, 0, IDC_FOLDER_DESCRIPTION_GROUP},
-        {FolderDescriptionEdit, "Edit", "", 0x50211004 | WS_DISABLED, WS_EX_CLIENTEDGE, IDC_FOLDER_DESCRIPTION_EDIT},
+        {FolderDescriptionEdit, "Edit", "", 0x50211004 | WS_DISABLED, WS_EX_CLIENTEDGE,
+         IDC_FOLDER_DESCRIPTION_EDIT},
         {FileList, "SysListView32", "", 0x5081000D | WS_DISABLED, WS_EX_CLIENTEDGE, IDC_FILE_LIST},
     };
     for (const Child& c : children) {
@@ -83,11 +89,13 @@ TEST_F(StartUp, EveryChildHasItsClassTextStyleAndId) {
         EXPECT_EQ(TextOf(c.handle), c.text) << c.id;
         DWORD style = static_cast<DWORD>(GetWindowLongPtrA(c.handle, GWL_STYLE));
         EXPECT_EQ(style & c.style, c.style) << c.id << " has style " << std::hex << style;
-        EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(c.handle, GWL_EXSTYLE)) & WS_EX_CLIENTEDGE, c.exStyle) << c.id;
+        EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(c.handle, GWL_EXSTYLE)) & WS_EX_CLIENTEDGE, c.exStyle)
+            << c.id;
         EXPECT_EQ(GetDlgCtrlID(c.handle), c.id);
         EXPECT_EQ(GetParent(c.handle), MainWindow);
     }
-    EXPECT_EQ(SendMessageA(WorkingDirEdit, WM_GETFONT, 0, 0), reinterpret_cast<LRESULT>(GetStockObject(DEFAULT_GUI_FONT)));
+    EXPECT_EQ(SendMessageA(WorkingDirEdit, WM_GETFONT, 0, 0),
+              reinterpret_cast<LRESULT>(GetStockObject(DEFAULT_GUI_FONT)));
     EXPECT_EQ(FolderDescription, "File descriptions");
     EXPECT_EQ(EditingEnabled, 0);
 }
@@ -140,9 +148,12 @@ TEST_F(StartUp, MenuHoldsTheCommandsAndGreysSaveAndViewUntilEditing) {
     GetMenuStringA(menu, 1, text, sizeof text, MF_BYPOSITION);
     EXPECT_STREQ(text, "&Help");
     HMENU file = GetSubMenu(menu, 0);
-    const std::pair<UINT, const char*> fileItems[] = {
-        {IDM_NEW_DESCRIPTION_FILE, "New description file"}, {IDM_OPEN_DESCRIPTION_FILE, "Open description file"},
-        {0, ""}, {IDM_SAVE_DESCRIPTIONS, "Save descriptions"}, {0, ""}, {IDM_VIEW_CODE, "View code"}};
+    const std::pair<UINT, const char*> fileItems[] = {{IDM_NEW_DESCRIPTION_FILE, "New description file"},
+                                                      {IDM_OPEN_DESCRIPTION_FILE, "Open description file"},
+                                                      {0, ""},
+                                                      {IDM_SAVE_DESCRIPTIONS, "Save descriptions"},
+                                                      {0, ""},
+                                                      {IDM_VIEW_CODE, "View code"}};
     ASSERT_EQ(GetMenuItemCount(file), 6);
     for (int i = 0; i < 6; ++i) {
         text[0] = '\0';
@@ -176,10 +187,14 @@ TEST_F(StartUp, ResourcesCarryTheirLanguages) {
     const WORD uk = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_UK);
     const WORD us = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
     HMODULE module = GetModuleHandleA(nullptr);
-    EXPECT_NE(FindResourceExA(module, MAKEINTRESOURCEA(4), MAKEINTRESOURCEA(IDR_MAIN_MENU), uk), nullptr);  // RT_MENU
-    EXPECT_NE(FindResourceExA(module, MAKEINTRESOURCEA(5), MAKEINTRESOURCEA(IDD_ABOUT), uk), nullptr);      // RT_DIALOG
-    EXPECT_NE(FindResourceExA(module, MAKEINTRESOURCEA(5), MAKEINTRESOURCEA(IDD_FILE_DESCRIPTION), uk), nullptr);
-    HRSRC group = FindResourceExA(module, MAKEINTRESOURCEA(14), MAKEINTRESOURCEA(IDI_QUILLMARK), uk);  // RT_GROUP_ICON
+    EXPECT_NE(FindResourceExA(module, MAKEINTRESOURCEA(4), MAKEINTRESOURCEA(IDR_MAIN_MENU), uk),
+              nullptr);  // RT_MENU
+    EXPECT_NE(FindResourceExA(module, MAKEINTRESOURCEA(5), MAKEINTRESOURCEA(IDD_ABOUT), uk),
+              nullptr);  // RT_DIALOG
+    EXPECT_NE(FindResourceExA(module, MAKEINTRESOURCEA(5), MAKEINTRESOURCEA(IDD_FILE_DESCRIPTION), uk),
+              nullptr);
+    HRSRC group =
+        FindResourceExA(module, MAKEINTRESOURCEA(14), MAKEINTRESOURCEA(IDI_QUILLMARK), uk);  // RT_GROUP_ICON
     ASSERT_NE(group, nullptr);
     const BYTE* directory = static_cast<const BYTE*>(LockResource(LoadResource(module, group)));
     WORD count;
@@ -210,18 +225,20 @@ TEST_P(LayoutTest, ChildrenFollowTheClientArea) {
     // Size the window so its client area is the wanted one.
     RECT frame = {0, 0, client.cx, client.cy};
     AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, TRUE, 0);
-    SetWindowPos(MainWindow, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, SWP_NOZORDER | SWP_NOMOVE);
+    SetWindowPos(MainWindow, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOZORDER | SWP_NOMOVE);
     PumpMessages();
     RECT area;
     GetClientRect(MainWindow, &area);
     RECT bar;
     GetWindowRect(Toolbar, &bar);
     ChildLayout expected = LayoutFor(bar.bottom - bar.top, area.right, area.bottom);
-    const std::pair<HWND, ChildPlace> places[] = {
-        {WorkingDirEdit, expected.workingDirEdit},   {WorkingDirGroup, expected.workingDirGroup},
-        {FolderDescriptionGroup, expected.folderDescriptionGroup},
-        {FolderDescriptionEdit, expected.folderDescriptionEdit},
-        {FileList, expected.fileList},               {FilesGroup, expected.filesGroup}};
+    const std::pair<HWND, ChildPlace> places[] = {{WorkingDirEdit, expected.workingDirEdit},
+                                                  {WorkingDirGroup, expected.workingDirGroup},
+                                                  {FolderDescriptionGroup, expected.folderDescriptionGroup},
+                                                  {FolderDescriptionEdit, expected.folderDescriptionEdit},
+                                                  {FileList, expected.fileList},
+                                                  {FilesGroup, expected.filesGroup}};
     for (const auto& p : places) {
         RECT r;
         GetWindowRect(p.first, &r);
@@ -238,10 +255,10 @@ TEST_P(LayoutTest, ChildrenFollowTheClientArea) {
     EXPECT_EQ(status.bottom, area.bottom);
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes,
-                         LayoutTest,
-                         testing::Values(SIZE{669, 466}, SIZE{900, 600}, SIZE{400, 280}, SIZE{500, 200},
-                                         SIZE{300, 120}));
+INSTANTIATE_TEST_SUITE_P(
+    Sizes,
+    LayoutTest,
+    testing::Values(SIZE{669, 466}, SIZE{900, 600}, SIZE{400, 280}, SIZE{500, 200}, SIZE{300, 120}));
 
 TEST(CustomDraw, ColumnsGetTheirColoursAtEveryStage) {
     struct Case {
@@ -271,7 +288,8 @@ TEST(CustomDraw, ColumnsGetTheirColoursAtEveryStage) {
         draw.nmcd.dwDrawStage = c.stage;
         draw.iSubItem = c.column;
         draw.clrText = draw.clrTextBk = untouched;
-        EXPECT_EQ(FileListCustomDraw(reinterpret_cast<LPARAM>(&draw)), c.result) << c.stage << "/" << c.column;
+        EXPECT_EQ(FileListCustomDraw(reinterpret_cast<LPARAM>(&draw)), c.result)
+            << c.stage << "/" << c.column;
         EXPECT_EQ(draw.clrText, c.text) << c.stage << "/" << c.column;
         EXPECT_EQ(draw.clrTextBk, c.background) << c.stage << "/" << c.column;
     }
@@ -282,7 +300,8 @@ TEST_F(StartUp, CustomDrawReachesTheListThroughWmNotify) {
     draw.nmcd.hdr = {FileList, IDC_FILE_LIST, static_cast<UINT>(NM_CUSTOMDRAW)};
     draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT | CDDS_SUBITEM;
     draw.iSubItem = 1;
-    EXPECT_EQ(SendMessageA(MainWindow, WM_NOTIFY, IDC_FILE_LIST, reinterpret_cast<LPARAM>(&draw)), CDRF_NEWFONT);
+    EXPECT_EQ(SendMessageA(MainWindow, WM_NOTIFY, IDC_FILE_LIST, reinterpret_cast<LPARAM>(&draw)),
+              CDRF_NEWFONT);
     EXPECT_EQ(draw.clrTextBk, RGB(200, 200, 200));
     draw.iSubItem = 0;
     draw.clrTextBk = 0;
@@ -293,7 +312,8 @@ TEST_F(StartUp, CustomDrawReachesTheListThroughWmNotify) {
 // Shows the About box directly and returns its result, with handle doing the user's part.
 INT_PTR RunAboutBox(ModalHandler handle) {
     ExpectModal(std::move(handle));
-    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT), MainWindow, AboutDialogProc, 0);
+    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT), MainWindow,
+                           AboutDialogProc, 0);
 }
 
 TEST_F(StartUp, AboutBoxEndsWithOkOrCloseAndIgnoresEscape) {
