@@ -30,7 +30,7 @@ set_source_files_properties(${RESOURCES} PROPERTIES
 add_executable(quillmark WIN32 app/main.cpp ${RESOURCES})
 target_include_directories(quillmark PRIVATE ${CMAKE_SOURCE_DIR}/resources)
 target_link_libraries(quillmark PRIVATE quillmark_app)
-target_link_options(quillmark PRIVATE ${STATIC_FLAGS})
+target_link_options(quillmark PRIVATE ${STATIC_FLAGS} $<$<NOT:$<CONFIG:Debug>>:-s>)
 
 # GoogleTest built from the source that libgtest-dev installs.
 set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)

@@ -378,4 +378,32 @@ TEST_F(FileActionsTest, RefreshWithoutAReadableFileChangesNothing) {
     EXPECT_EQ(FileCount, static_cast<int>(rows.size()));
 }
 
+TEST_F(FileActionsTest, WhenTheSaveBeforeAReloadFailsTheEditsStay) {
+    OpenSampleFolder();
+    WithDescriptionDialog("tree.jpg", [](HWND dialog) {
+        SetWindowTextA(FileDescriptionEdit, "not saved yet");
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+    });
+    SetFileAttributesA(CurrentDescFile.c_str(), FILE_ATTRIBUTE_READONLY);
+    folder.Write("new.txt", "");
+    BoxSeen refreshError;
+    AnswerMessageBox(IDOK, &refreshError);
+    ListCommand(IDM_REFRESH_FOLDER);
+    EXPECT_EQ(refreshError.caption, "Error");
+    EXPECT_EQ(RowDescription("tree.jpg"), "not saved yet");
+    EXPECT_EQ(RowDescription("new.txt"), "");  // the folder was still read again
+
+    SelectRow(RowOf("pond.jpg"));
+    BoxSeen deleteError;
+    AnswerMessageBox(IDYES, nullptr);
+    AnswerMessageBox(IDOK, &deleteError);
+    PressKey(VK_DELETE);
+    EXPECT_EQ(deleteError.caption, "Error");
+    EXPECT_FALSE(folder.Has("pond.jpg"));
+    EXPECT_EQ(RowOf("pond.jpg"), -1);
+    EXPECT_EQ(RowDescription("tree.jpg"), "not saved yet");
+    EXPECT_EQ(DirtyFlag, 1);
+    SetFileAttributesA(CurrentDescFile.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 }  // namespace
