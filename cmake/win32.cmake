@@ -8,6 +8,7 @@ set(STATIC_FLAGS -static -static-libgcc -static-libstdc++)
 add_library(quillmark_app STATIC
     app/about_box.cpp
     app/commands.cpp
+    app/file_dialogs.cpp
     app/geometry.cpp
     app/main_window.cpp
     app/seams.cpp

@@ -1,9 +1,7 @@
 #include "descfile/open.h"
 
-#include <commdlg.h>
-
+#include "app/file_dialogs.h"
 #include "app/main_window.h"
-#include "app/seams.h"
 #include "descfile/reader.h"
 #include "descfile/save.h"
 #include "descfile/text_helpers.h"
@@ -43,28 +41,17 @@ bool LoadDescriptionText(const std::string& text) {
 
 void OpenDescriptionFile(HWND owner) {
     char path[MAX_PATH] = {};
-    OPENFILENAMEA dialog = {};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = owner;
-    dialog.lpstrFilter = "Description XML .desc files\0*.desc\0";
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = MAX_PATH;
-    dialog.lpstrDefExt = "*.desc";
-    dialog.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
-
     if (!SaveChangesFirst(owner)) {
         return;
     }
-    std::string previousFolder = CurrentFolderPath();
-    bool chosen = ShowOpenDialog(&dialog) && path[0] != '\0';
+    std::string previousFolder;
+    bool chosen = ChooseDescriptionFile(FileDialogKind::Open, owner, path, previousFolder);
     CurrentDescFileName = ExtractFileName(CurrentDescFile);
     if (!chosen) {
-        ChangeCurrentFolder(previousFolder);
         return;
     }
     // Nothing changes before the file is known to be a description file: a refused file must not
     // become the file that the next save overwrites, nor its folder the one described.
-    ChangeCurrentFolder(ExtractFolderPath(path));
     std::string text;
     if (!ReadDescriptionText(path, text) || !IsDescriptionText(text)) {
         ChangeCurrentFolder(previousFolder);

@@ -1,11 +1,9 @@
 #include "store/new_file.h"
 
-#include <commdlg.h>
-
 #include <string>
 
+#include "app/file_dialogs.h"
 #include "app/main_window.h"
-#include "app/seams.h"
 #include "descfile/file_io.h"
 #include "descfile/save.h"
 #include "descfile/text_helpers.h"
@@ -15,23 +13,10 @@
 
 void NewDescriptionFile(HWND owner) {
     char path[MAX_PATH] = "file descriptions.desc";
-    OPENFILENAMEA dialog = {};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = owner;
-    dialog.lpstrFilter = "Description XML .desc files\0*.desc\0";
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = MAX_PATH;
-    dialog.lpstrDefExt = "desc";
-    dialog.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
-
-    // The dialog may move the current directory even when cancelled; the folder being described
-    // must stay where it was.
-    std::string previousFolder = CurrentFolderPath();
-    if (!ShowSaveDialog(&dialog) || path[0] == '\0') {
-        ChangeCurrentFolder(previousFolder);
+    std::string previousFolder;
+    if (!ChooseDescriptionFile(FileDialogKind::Save, owner, path, previousFolder)) {
         return;
     }
-    ChangeCurrentFolder(ExtractFolderPath(path));
 
     ResetTables();
     FolderDescription = "A folder";
