@@ -443,4 +443,28 @@ TEST_F(StartUp, FillFileListShowsTheTablesInOrderWithTheCount) {
     EXPECT_EQ(SelectedRowOfList(), -1);
 }
 
+TEST_F(StartUp, ASecondRegistrationFailsWithItsMessage) {
+    // The fixture's window holds the class, so registering it again fails.
+    BoxSeen box;
+    AnswerMessageBox(IDOK, &box);
+    HWND first = MainWindow;
+    EXPECT_FALSE(StartMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL));
+    PumpMessages();
+    EXPECT_TRUE(box.shown);
+    EXPECT_EQ(box.caption, "Error!");
+    EXPECT_EQ(box.text, "Window Registration Failed!");
+    EXPECT_EQ(MainWindow, first);
+}
+
+TEST_F(StartUp, TheShowCommandIsPassedOn) {
+    DestroyMainWindow();
+    ASSERT_TRUE(StartMainWindow(GetModuleHandleA(nullptr), SW_SHOWMINIMIZED));
+    PumpMessages();
+    EXPECT_TRUE(IsIconic(MainWindow));
+    // Minimised, the client area is empty; the layout is still computed from it.
+    RECT list;
+    GetWindowRect(FileList, &list);
+    EXPECT_EQ(list.right - list.left, 0);
+}
+
 }  // namespace
