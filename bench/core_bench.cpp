@@ -1,0 +1,417 @@
+// Loading, merging and saving the tables, each beside the raw operation it cannot beat: reading the
+// file and listing the folder, or writing the same bytes. Run in one process so the figures compare.
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <malloc.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "descfile/file_io.h"
+#include "descfile/reader.h"
+#include "descfile/text_helpers.h"
+#include "descfile/writer.h"
+#include "store/folder_enum.h"
+#include "store/tables.h"
+
+extern char** environ;
+
+namespace {
+
+const char* const DescFileName = "file descriptions.desc";
+const char* const FolderText = "Benchmark folder";
+
+// A folder of empty files with a description file that describes every one of them.
+struct BenchFolder {
+    std::string path;
+    std::string descFile;
+    int files = 0;
+};
+
+// Name of the i-th file of a benchmark folder.
+std::string FileName(int i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "file%05d.txt", i);
+    return name;
+}
+
+// Description stored for the i-th file.
+std::string DescriptionOf(int i) {
+    return "description " + std::to_string(i);
+}
+
+// The folder under /tmp that holds everything the benchmarks create.
+const std::string& BenchRoot() {
+    static std::string root = [] {
+        char pattern[] = "/tmp/quillmark-bench-XXXXXX";
+        if (mkdtemp(pattern) == nullptr) {
+            std::perror("mkdtemp");
+            std::exit(1);
+        }
+        return std::string(pattern);
+    }();
+    return root;
+}
+
+// Writes bytes to path with plain POSIX calls; false on any failure.
+bool WritePlain(const std::string& path, const std::string& bytes, bool flush) {
+    int file = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (file < 0) {
+        return false;
+    }
+    size_t written = 0;
+    while (written < bytes.size()) {
+        ssize_t done = write(file, bytes.data() + written, bytes.size() - written);
+        if (done <= 0) {
+            close(file);
+            return false;
+        }
+        written += static_cast<size_t>(done);
+    }
+    bool ok = !flush || fsync(file) == 0;
+    return close(file) == 0 && ok;
+}
+
+// The folder for n files, made on first use so its cost stays outside every timed loop.
+const BenchFolder& FolderWith(int n) {
+    static std::map<int, BenchFolder> made;
+    auto it = made.find(n);
+    if (it != made.end()) {
+        return it->second;
+    }
+    BenchFolder folder;
+    folder.path = BenchRoot() + "/n" + std::to_string(n);
+    folder.descFile = folder.path + "/" + DescFileName;
+    folder.files = n;
+    if (mkdir(folder.path.c_str(), 0755) != 0) {
+        std::perror("mkdir");
+        std::exit(1);
+    }
+    std::vector<std::string> names;
+    std::vector<std::string> descriptions;
+    for (int i = 1; i <= n; ++i) {
+        names.push_back(FileName(i));
+        descriptions.push_back(DescriptionOf(i));
+        if (!WritePlain(folder.path + "/" + names.back(), std::string(), false)) {
+            std::perror("creating a file");
+            std::exit(1);
+        }
+    }
+    std::string bytes = FormatDescriptionFile(folder.path, FolderText, names, descriptions, n);
+    if (!WritePlain(folder.descFile, bytes, false)) {
+        std::perror("writing the description file");
+        std::exit(1);
+    }
+    return made.emplace(n, std::move(folder)).first->second;
+}
+
+// Makes the folder current and loads its description file, as opening it in the program does.
+bool OpenFolder(const BenchFolder& folder) {
+    std::string text;
+    return ChangeCurrentFolder(folder.path) && ReadDescriptionText(folder.descFile, text) &&
+           LoadDescriptionTables(text);
+}
+
+// Empty when the tables hold the folder's entries, each file with its description; what is wrong
+// otherwise.
+std::string CheckTables(const BenchFolder& folder) {
+    // ".", ".." and the description file are listed too.
+    if (FileCount != folder.files + 3) {
+        return "the tables hold " + std::to_string(FileCount) + " entries";
+    }
+    int described = 0;
+    for (int i = 0; i < FileCount; ++i) {
+        const std::string& name = FolderFiles[i];
+        if (name.size() > 8 && name.compare(0, 4, "file") == 0 &&
+            name.compare(name.size() - 4, 4, ".txt") == 0) {
+            int number = std::atoi(name.c_str() + 4);
+            if (FolderDescriptions[i] != DescriptionOf(number)) {
+                return name + " has description \"" + FolderDescriptions[i] + "\"";
+            }
+            ++described;
+        } else if (!FolderDescriptions[i].empty()) {
+            return name + " has a description";
+        }
+    }
+    return described == folder.files ? std::string()
+                                     : "only " + std::to_string(described) + " files described";
+}
+
+// Ends the benchmark with an error when the tables are wrong.
+void VerifyTables(benchmark::State& state, const BenchFolder& folder) {
+    std::string problem = CheckTables(folder);
+    if (!problem.empty()) {
+        state.SkipWithError(problem.c_str());
+    }
+}
+
+// The merge as it was before the index: every folder entry searches all blocks for its name.
+void MergeByLinearSearch() {
+    for (std::string& name : ListCurrentFolder()) {
+        std::string description;
+        for (int b = 0; b < BlockCount; ++b) {
+            if (ExtractBetween(LoadedBlocks[b], "<file_name>", "</file_name>") == name) {
+                description =
+                    TrimText(ExtractBetween(LoadedBlocks[b], "<file_description>", "</file_description>"));
+                break;
+            }
+        }
+        StoreFolderEntry(std::move(name), std::move(description));
+    }
+}
+
+void BM_LoadAndMerge(benchmark::State& state) {
+    const BenchFolder& folder = FolderWith(static_cast<int>(state.range(0)));
+    ChangeCurrentFolder(folder.path);
+    for (auto _ : state) {
+        std::string text;
+        bool loaded = ReadDescriptionText(folder.descFile, text) && LoadDescriptionTables(text);
+        benchmark::DoNotOptimize(loaded);
+    }
+    VerifyTables(state, folder);
+}
+
+void BM_RawReadAndList(benchmark::State& state) {
+    const BenchFolder& folder = FolderWith(static_cast<int>(state.range(0)));
+    ChangeCurrentFolder(folder.path);
+    size_t listed = 0;
+    for (auto _ : state) {
+        std::string bytes;
+        bool read = ReadWholeFile(folder.descFile, bytes);
+        std::vector<std::string> names = ListCurrentFolder();
+        benchmark::DoNotOptimize(read);
+        listed = names.size();
+    }
+    if (listed != static_cast<size_t>(folder.files) + 3) {
+        state.SkipWithError("the folder listing is incomplete");
+    }
+}
+
+void BM_MergeIndexed(benchmark::State& state) {
+    const BenchFolder& folder = FolderWith(static_cast<int>(state.range(0)));
+    if (!OpenFolder(folder)) {
+        state.SkipWithError("could not load the description file");
+        return;
+    }
+    for (auto _ : state) {
+        FileCount = 0;
+        MergeFolderEntries();
+    }
+    VerifyTables(state, folder);
+}
+
+void BM_MergeLinear(benchmark::State& state) {
+    const BenchFolder& folder = FolderWith(static_cast<int>(state.range(0)));
+    if (!OpenFolder(folder)) {
+        state.SkipWithError("could not load the description file");
+        return;
+    }
+    for (auto _ : state) {
+        FileCount = 0;
+        MergeByLinearSearch();
+    }
+    VerifyTables(state, folder);
+}
+
+// The parts of a load, each alone, to tell where its time goes.
+void BM_DecodeText(benchmark::State& state) {
+    const BenchFolder& folder = FolderWith(static_cast<int>(state.range(0)));
+    std::string raw;
+    if (!ReadWholeFile(folder.descFile, raw)) {
+        state.SkipWithError("could not read the description file");
+        return;
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(DecodeTextMode(raw));
+    }
+}
+
+void BM_ScanBlocks(benchmark::State& state) {
+    const BenchFolder& folder = FolderWith(static_cast<int>(state.range(0)));
+    std::string text;
+    if (!ReadDescriptionText(folder.descFile, text)) {
+        state.SkipWithError("could not read the description file");
+        return;
+    }
+    for (auto _ : state) {
+        ResetTables();
+        ScanFileBlocks(text);
+    }
+    if (BlockCount != folder.files) {
+        state.SkipWithError("the scan did not find every block");
+    }
+}
+
+// The bytes a save of the loaded tables writes.
+std::string SavedBytes() {
+    return FormatDescriptionFile(CurrentFolderPath(), FolderText, FolderFiles, FolderDescriptions, FileCount);
+}
+
+void BM_Save(benchmark::State& state) {
+    const BenchFolder& folder = FolderWith(static_cast<int>(state.range(0)));
+    if (!OpenFolder(folder)) {
+        state.SkipWithError("could not load the description file");
+        return;
+    }
+    EditingEnabled = 1;
+    CurrentDescFile = folder.descFile;
+    for (auto _ : state) {
+        if (SaveTablesToDescriptionFile(FolderText) != SaveResult::Saved) {
+            state.SkipWithError("the save failed");
+            break;
+        }
+    }
+    std::string bytes;
+    if (!ReadWholeFile(folder.descFile, bytes) || bytes != SavedBytes()) {
+        state.SkipWithError("the saved file does not hold the tables");
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes.size()));
+    EditingEnabled = 0;
+}
+
+// The same bytes the save writes, put into a file outside the folder; flushed or not.
+void RawWrite(benchmark::State& state, bool flush) {
+    const BenchFolder& folder = FolderWith(static_cast<int>(state.range(0)));
+    if (!OpenFolder(folder)) {
+        state.SkipWithError("could not load the description file");
+        return;
+    }
+    std::string bytes = SavedBytes();
+    std::string path = BenchRoot() + "/raw.desc";
+    for (auto _ : state) {
+        if (!WritePlain(path, bytes, flush)) {
+            state.SkipWithError("the raw write failed");
+            break;
+        }
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes.size()));
+}
+
+void BM_RawWrite(benchmark::State& state) {
+    RawWrite(state, false);
+}
+
+void BM_RawWriteFlushed(benchmark::State& state) {
+    RawWrite(state, true);
+}
+
+// Peak resident memory of this process so far, in KiB.
+long PeakRssKiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// Run in a fresh process: loads the folder and prints the peak memory before and after, and the heap
+// in use after, in KiB.
+int MeasurePeakMemory(const char* path) {
+    BenchFolder folder;
+    folder.path = path;
+    folder.descFile = folder.path + "/" + DescFileName;
+    long before = PeakRssKiB();
+    if (!OpenFolder(folder)) {
+        return 1;
+    }
+    long after = PeakRssKiB();
+    struct mallinfo2 heap = mallinfo2();
+    std::printf("%ld %ld %zu\n", before, after, heap.uordblks / 1024);
+    return 0;
+}
+
+// A fresh process loads the folder, so nothing earlier benchmarks touched counts in its peak.
+void BM_PeakMemory(benchmark::State& state) {
+    const BenchFolder& folder = FolderWith(static_cast<int>(state.range(0)));
+    long before = 0;
+    long after = 0;
+    size_t heap = 0;
+    for (auto _ : state) {
+        int out[2];
+        if (pipe(out) != 0) {
+            state.SkipWithError("pipe failed");
+            break;
+        }
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        posix_spawn_file_actions_addclose(&actions, out[0]);
+        std::string flag = "--peak-memory-of";
+        char* argv[] = {const_cast<char*>("core_bench"), flag.data(), const_cast<char*>(folder.path.c_str()),
+                        nullptr};
+        pid_t child = 0;
+        int spawned = posix_spawn(&child, "/proc/self/exe", &actions, nullptr, argv, environ);
+        posix_spawn_file_actions_destroy(&actions);
+        close(out[1]);
+        char line[128] = {};
+        FILE* reply = fdopen(out[0], "r");
+        bool got = reply != nullptr && std::fgets(line, sizeof line, reply) != nullptr;
+        if (reply != nullptr) {
+            std::fclose(reply);
+        }
+        int status = 0;
+        if (spawned == 0) {
+            waitpid(child, &status, 0);
+        }
+        if (spawned != 0 || !got || !WIFEXITED(status) || WEXITSTATUS(status) != 0 ||
+            std::sscanf(line, "%ld %ld %zu", &before, &after, &heap) != 3) {
+            state.SkipWithError("the measuring process failed");
+            break;
+        }
+    }
+    struct stat info {};
+    stat(folder.descFile.c_str(), &info);
+    state.counters["peak_rss_MiB"] = static_cast<double>(after) / 1024;
+    state.counters["start_rss_MiB"] = static_cast<double>(before) / 1024;
+    state.counters["heap_MiB"] = static_cast<double>(heap) / 1024;
+    state.counters["file_MiB"] = static_cast<double>(info.st_size) / (1024 * 1024);
+}
+
+BENCHMARK(BM_LoadAndMerge)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RawReadAndList)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_DecodeText)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ScanBlocks)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_MergeIndexed)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_MergeLinear)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Save)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RawWrite)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RawWriteFlushed)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_PeakMemory)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+// Google Benchmark's main, plus the peak memory measurement that runs in a process of its own.
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--peak-memory-of") == 0) {
+        return MeasurePeakMemory(argv[2]);
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::error_code ignored;
+    std::filesystem::remove_all(BenchRoot(), ignored);
+    return 0;
+}
