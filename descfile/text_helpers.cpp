@@ -1,6 +1,6 @@
 #include "descfile/text_helpers.h"
 
-std::string TrimText(std::string_view text) {
+std::string_view TrimView(std::string_view text) {
     size_t end = text.size();
     while (end > 0) {
         char c = text[end - 1];
@@ -13,7 +13,11 @@ std::string TrimText(std::string_view text) {
     while (start < end && (text[start] == ' ' || text[start] == '\n')) {
         ++start;
     }
-    return std::string(text.substr(start, end - start));
+    return text.substr(start, end - start);
+}
+
+std::string TrimText(std::string_view text) {
+    return std::string(TrimView(text));
 }
 
 std::string_view ViewBetween(std::string_view text, std::string_view opening, std::string_view closing) {

@@ -9,6 +9,9 @@
 // returns and NUL bytes. A leading carriage return stops the leading strip.
 std::string TrimText(std::string_view text);
 
+// The same as TrimText, as a view into text.
+std::string_view TrimView(std::string_view text);
+
 // The text between the first opening marker and the first closing marker (both searched from the
 // start); empty when either is missing or the closing marker comes first.
 std::string ExtractBetween(std::string_view text, std::string_view opening, std::string_view closing);

@@ -25,27 +25,34 @@ std::string FormatDescriptionFile(std::string_view folderPath,
                                   const std::vector<std::string>& files,
                                   const std::vector<std::string>& descriptions,
                                   int count) {
+    // The structure's own line ends are written as CR LF directly; only the values are translated.
+    size_t size = 160 + folderPath.size() + folderDescription.size();
+    for (int i = 0; i < count; ++i) {
+        if (!descriptions[i].empty()) {
+            size += 100 + files[i].size() + descriptions[i].size();
+        }
+    }
     std::string out;
-    out.reserve(256);
-    AppendLines(out, "<?xml version=\"1.0\"?>\n\n<file_description_data>\n\n<folder_name>");
+    out.reserve(size + size / 16);
+    out += "<?xml version=\"1.0\"?>\r\n\r\n<file_description_data>\r\n\r\n<folder_name>";
     AppendLines(out, folderPath);
-    AppendLines(out, "</folder_name>\n\n");
+    out += "</folder_name>\r\n\r\n";
     if (!folderDescription.empty()) {
-        AppendLines(out, "<folder_description>\n");
-        AppendLines(out, TrimText(folderDescription));
-        AppendLines(out, "\n</folder_description>\n");
+        out += "<folder_description>\r\n";
+        AppendLines(out, TrimView(folderDescription));
+        out += "\r\n</folder_description>\r\n";
     }
     for (int i = 0; i < count; ++i) {
         if (descriptions[i].empty()) {
             continue;
         }
-        AppendLines(out, "\n<file>\n<file_name>");
-        AppendLines(out, TrimText(files[i]));
-        AppendLines(out, "</file_name>\n<file_description>\n");
-        AppendLines(out, TrimText(descriptions[i]));
-        AppendLines(out, "\n</file_description>\n</file>\n");
+        out += "\r\n<file>\r\n<file_name>";
+        AppendLines(out, TrimView(files[i]));
+        out += "</file_name>\r\n<file_description>\r\n";
+        AppendLines(out, TrimView(descriptions[i]));
+        out += "\r\n</file_description>\r\n</file>\r\n";
     }
-    AppendLines(out, "\n</file_description_data>");
+    out += "\r\n</file_description_data>";
     return out;
 }
 
