@@ -171,6 +171,8 @@ void MergeByLinearSearch() {
     }
 }
 
+// Opening the description file: reading, decoding, scanning the blocks and merging the folder into the
+// tables.
 void BM_LoadAndMerge(benchmark::State& state) {
     const BenchFolder& folder = FolderWith(static_cast<int>(state.range(0)));
     ChangeCurrentFolder(folder.path);
@@ -182,6 +184,7 @@ void BM_LoadAndMerge(benchmark::State& state) {
     VerifyTables(state, folder);
 }
 
+// What a load cannot avoid: reading the file's bytes and listing the folder.
 void BM_RawReadAndList(benchmark::State& state) {
     const BenchFolder& folder = FolderWith(static_cast<int>(state.range(0)));
     ChangeCurrentFolder(folder.path);
@@ -198,6 +201,7 @@ void BM_RawReadAndList(benchmark::State& state) {
     }
 }
 
+// The merge alone, each entry finding its description through the index.
 void BM_MergeIndexed(benchmark::State& state) {
     const BenchFolder& folder = FolderWith(static_cast<int>(state.range(0)));
     if (!OpenFolder(folder)) {
@@ -211,6 +215,7 @@ void BM_MergeIndexed(benchmark::State& state) {
     VerifyTables(state, folder);
 }
 
+// The merge alone, each entry searching every block.
 void BM_MergeLinear(benchmark::State& state) {
     const BenchFolder& folder = FolderWith(static_cast<int>(state.range(0)));
     if (!OpenFolder(folder)) {
@@ -224,7 +229,7 @@ void BM_MergeLinear(benchmark::State& state) {
     VerifyTables(state, folder);
 }
 
-// The parts of a load, each alone, to tell where its time goes.
+// The parts of a load, each alone, to tell where its time goes. This one: text-mode decoding.
 void BM_DecodeText(benchmark::State& state) {
     const BenchFolder& folder = FolderWith(static_cast<int>(state.range(0)));
     std::string raw;
@@ -237,6 +242,7 @@ void BM_DecodeText(benchmark::State& state) {
     }
 }
 
+// Emptying the tables and cutting the decoded text into indexed blocks.
 void BM_ScanBlocks(benchmark::State& state) {
     const BenchFolder& folder = FolderWith(static_cast<int>(state.range(0)));
     std::string text;
@@ -272,6 +278,7 @@ std::string SavedBytes() {
     return FormatDescriptionFile(CurrentFolderPath(), FolderText, FolderFiles, FolderDescriptions, FileCount);
 }
 
+// Saving the loaded tables: formatting them and replacing the file safely.
 void BM_Save(benchmark::State& state) {
     const BenchFolder& folder = FolderWith(static_cast<int>(state.range(0)));
     if (!OpenFolder(folder)) {
@@ -312,10 +319,12 @@ void RawWrite(benchmark::State& state, bool flush) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes.size()));
 }
 
+// Writing the saved bytes with a plain write.
 void BM_RawWrite(benchmark::State& state) {
     RawWrite(state, false);
 }
 
+// Writing the saved bytes with a plain write and flushing them to disk, as the save does.
 void BM_RawWriteFlushed(benchmark::State& state) {
     RawWrite(state, true);
 }

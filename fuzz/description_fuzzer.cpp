@@ -167,11 +167,13 @@ std::vector<std::string_view> ReferenceBlocks(std::string_view text) {
 // The look-up as a plain search over LoadedBlocks[0 .. BlockCount), first match winning.
 class LinearLookUp {
   public:
+    // Notes the stored name of every block.
     LinearLookUp() {
         for (int i = 0; i < BlockCount; ++i) {
             names_.push_back(ExtractBetween(LoadedBlocks[i], "<file_name>", "</file_name>"));
         }
     }
+    // The trimmed description of the first block stored under name; empty when none is.
     std::string operator()(const std::string& name) const {
         for (size_t i = 0; i < names_.size(); ++i) {
             if (names_[i] == name) {
