@@ -1,5 +1,6 @@
 #include "descfile/reader.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <utility>
 
@@ -16,8 +17,9 @@ struct StoredEntry {
     std::string_view description;  // untrimmed, a view into a kept text
 };
 
-// Stored name -> its first block, for LoadedBlocks[0 .. BlockCount) of generation IndexGeneration.
-std::unordered_map<std::string, StoredEntry> BlockOfName;
+// Stored name -> its first block, for LoadedBlocks[0 .. BlockCount) of generation IndexGeneration. The
+// names are views into the kept texts, which stay put until ResetTables starts a new generation.
+std::unordered_map<std::string_view, StoredEntry> BlockOfName;
 unsigned IndexGeneration = 0;
 
 // The first occurrence of a marker at or after a position that only grows. The answer is kept while
@@ -100,6 +102,9 @@ void ScanFileBlocks(std::string_view text) {
         BlockOfName.clear();
         IndexGeneration = TablesGeneration;
     }
+    // Room for a block every 64 bytes, which a written file never exceeds, so the index is not
+    // rebuilt while it fills.
+    BlockOfName.reserve(BlockOfName.size() + std::min<size_t>(text.size() / 64, 1 << 20));
     std::string_view kept = KeepLoadedText(std::string(text));
     MarkerFinder blockOpen(kept, "<file>"), blockClose(kept, "</file>");
     MarkerFinder nameOpen(kept, "<file_name>"), nameClose(kept, "</file_name>");
@@ -121,11 +126,9 @@ void ScanFileBlocks(std::string_view text) {
         }
         previousName = name;
         anyName = true;
-        std::string key(name);
-        if (BlockOfName.find(key) == BlockOfName.end()) {
-            BlockOfName.emplace(
-                std::move(key),
-                StoredEntry{BlockCount - 1, FieldOf(kept, start, close, descriptionOpen, descriptionClose)});
+        if (BlockOfName.find(name) == BlockOfName.end()) {
+            BlockOfName.emplace(name, StoredEntry{BlockCount - 1, FieldOf(kept, start, close, descriptionOpen,
+                                                                          descriptionClose)});
         }
     }
 }
