@@ -11,16 +11,24 @@
 
 namespace {
 
-// What the look-up needs of the first block of each stored name.
+// What the look-up needs of the first block of each stored name. Names and descriptions are views
+// into the kept texts, which stay put until ResetTables starts a new generation.
 struct StoredEntry {
+    std::string_view name;
+    std::string_view description;  // untrimmed
     int block;
-    std::string_view description;  // untrimmed, a view into a kept text
 };
 
-// Stored name -> its first block, for LoadedBlocks[0 .. BlockCount) of generation IndexGeneration. The
-// names are views into the kept texts, which stay put until ResetTables starts a new generation.
-std::unordered_map<std::string_view, StoredEntry> BlockOfName;
+// The first block of every stored name, in file order, for LoadedBlocks[0 .. BlockCount) of
+// generation IndexGeneration; and each name's place among them.
+std::vector<StoredEntry> FirstBlocks;
+std::unordered_map<std::string_view, size_t> FirstBlockOfName;
 unsigned IndexGeneration = 0;
+
+// Where the next look-up starts guessing. A file this program wrote lists its blocks in the order the
+// folder was enumerated then, so while the folder is unchanged each entry's block follows the last one
+// found, and the look-up reads the blocks in order instead of hopping through the hash table.
+size_t NextGuess = 0;
 
 // The first occurrence of a marker at or after a position that only grows. The answer is kept while
 // it still lies ahead, so a text whose blocks nest (each "<file>" inside the one before, all sharing
@@ -99,12 +107,13 @@ bool ReadDescriptionText(const std::string& path, std::string& text) {
 
 void ScanFileBlocks(std::string_view text) {
     if (BlockCount == 0 || IndexGeneration != TablesGeneration) {
-        BlockOfName.clear();
+        FirstBlocks.clear();
+        FirstBlockOfName.clear();
         IndexGeneration = TablesGeneration;
     }
     // Room for a block every 64 bytes, which a written file never exceeds, so the index is not
     // rebuilt while it fills.
-    BlockOfName.reserve(BlockOfName.size() + std::min<size_t>(text.size() / 64, 1 << 20));
+    FirstBlockOfName.reserve(FirstBlockOfName.size() + std::min<size_t>(text.size() / 64, 1 << 20));
     std::string_view kept = KeepLoadedText(std::string(text));
     MarkerFinder blockOpen(kept, "<file>"), blockClose(kept, "</file>");
     MarkerFinder nameOpen(kept, "<file_name>"), nameClose(kept, "</file_name>");
@@ -126,9 +135,9 @@ void ScanFileBlocks(std::string_view text) {
         }
         previousName = name;
         anyName = true;
-        if (BlockOfName.find(name) == BlockOfName.end()) {
-            BlockOfName.emplace(name, StoredEntry{BlockCount - 1, FieldOf(kept, start, close, descriptionOpen,
-                                                                          descriptionClose)});
+        if (FirstBlockOfName.emplace(name, FirstBlocks.size()).second) {
+            FirstBlocks.push_back(
+                {name, FieldOf(kept, start, close, descriptionOpen, descriptionClose), BlockCount - 1});
         }
     }
 }
@@ -137,14 +146,23 @@ std::string LookUpStoredDescription(const std::string& name) {
     if (IndexGeneration != TablesGeneration) {
         return std::string();  // nothing was read since the tables were emptied
     }
-    auto it = BlockOfName.find(name);
-    if (it == BlockOfName.end() || it->second.block >= BlockCount) {
+    size_t found = NextGuess;
+    if (found >= FirstBlocks.size() || FirstBlocks[found].name != name) {
+        auto it = FirstBlockOfName.find(name);
+        if (it == FirstBlockOfName.end()) {
+            return std::string();
+        }
+        found = it->second;
+    }
+    NextGuess = found + 1;
+    if (FirstBlocks[found].block >= BlockCount) {
         return std::string();
     }
-    return TrimText(it->second.description);
+    return TrimText(FirstBlocks[found].description);
 }
 
 void MergeFolderEntries() {
+    NextGuess = 0;
     for (std::string& name : ListCurrentFolder()) {
         std::string description = LookUpStoredDescription(name);
         StoreFolderEntry(std::move(name), std::move(description));
