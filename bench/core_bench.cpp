@@ -9,11 +9,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -32,10 +34,13 @@ namespace {
 const char* const DescFileName = "file descriptions.desc";
 const char* const FolderText = "Benchmark folder";
 
-// A folder of empty files with a description file that describes every one of them.
+// A folder of empty files with a description file that describes every one of them, written in the
+// order the folder lists its files, as the program's own save writes it; and, outside the folder, the
+// same descriptions in a shuffled order, the worst case for the look-up.
 struct BenchFolder {
     std::string path;
     std::string descFile;
+    std::string shuffledDescFile;
     int files = 0;
 };
 
@@ -46,9 +51,9 @@ std::string FileName(int i) {
     return name;
 }
 
-// Description stored for the i-th file.
-std::string DescriptionOf(int i) {
-    return "description " + std::to_string(i);
+// Description stored for the file of that name.
+std::string DescriptionOf(const std::string& name) {
+    return "description " + std::to_string(std::atoi(name.c_str() + 4));
 }
 
 // The folder under /tmp that holds everything the benchmarks create.
@@ -83,6 +88,21 @@ bool WritePlain(const std::string& path, const std::string& bytes, bool flush) {
     return close(file) == 0 && ok;
 }
 
+// Writes a description file describing every name, in the order given; exits on failure.
+void WriteDescriptions(const std::string& path,
+                       const std::string& folderPath,
+                       std::vector<std::string> names) {
+    std::vector<std::string> descriptions;
+    for (const std::string& name : names) {
+        descriptions.push_back(DescriptionOf(name));
+    }
+    int count = static_cast<int>(names.size());
+    if (!WritePlain(path, FormatDescriptionFile(folderPath, FolderText, names, descriptions, count), false)) {
+        std::perror("writing a description file");
+        std::exit(1);
+    }
+}
+
 // The folder for n files, made on first use so its cost stays outside every timed loop.
 const BenchFolder& FolderWith(int n) {
     static std::map<int, BenchFolder> made;
@@ -93,26 +113,29 @@ const BenchFolder& FolderWith(int n) {
     BenchFolder folder;
     folder.path = BenchRoot() + "/n" + std::to_string(n);
     folder.descFile = folder.path + "/" + DescFileName;
+    folder.shuffledDescFile = BenchRoot() + "/shuffled" + std::to_string(n) + ".desc";
     folder.files = n;
     if (mkdir(folder.path.c_str(), 0755) != 0) {
         std::perror("mkdir");
         std::exit(1);
     }
-    std::vector<std::string> names;
-    std::vector<std::string> descriptions;
     for (int i = 1; i <= n; ++i) {
-        names.push_back(FileName(i));
-        descriptions.push_back(DescriptionOf(i));
-        if (!WritePlain(folder.path + "/" + names.back(), std::string(), false)) {
+        if (!WritePlain(folder.path + "/" + FileName(i), std::string(), false)) {
             std::perror("creating a file");
             std::exit(1);
         }
     }
-    std::string bytes = FormatDescriptionFile(folder.path, FolderText, names, descriptions, n);
-    if (!WritePlain(folder.descFile, bytes, false)) {
-        std::perror("writing the description file");
-        std::exit(1);
+    ChangeCurrentFolder(folder.path);
+    std::vector<std::string> listed;
+    for (std::string& name : ListCurrentFolder()) {
+        if (name != "." && name != "..") {
+            listed.push_back(std::move(name));
+        }
     }
+    WriteDescriptions(folder.descFile, folder.path, listed);
+    std::mt19937 random(12345);
+    std::shuffle(listed.begin(), listed.end(), random);
+    WriteDescriptions(folder.shuffledDescFile, folder.path, listed);
     return made.emplace(n, std::move(folder)).first->second;
 }
 
@@ -135,8 +158,7 @@ std::string CheckTables(const BenchFolder& folder) {
         const std::string& name = FolderFiles[i];
         if (name.size() > 8 && name.compare(0, 4, "file") == 0 &&
             name.compare(name.size() - 4, 4, ".txt") == 0) {
-            int number = std::atoi(name.c_str() + 4);
-            if (FolderDescriptions[i] != DescriptionOf(number)) {
+            if (FolderDescriptions[i] != DescriptionOf(name)) {
                 return name + " has description \"" + FolderDescriptions[i] + "\"";
             }
             ++described;
@@ -179,6 +201,19 @@ void BM_LoadAndMerge(benchmark::State& state) {
     for (auto _ : state) {
         std::string text;
         bool loaded = ReadDescriptionText(folder.descFile, text) && LoadDescriptionTables(text);
+        benchmark::DoNotOptimize(loaded);
+    }
+    VerifyTables(state, folder);
+}
+
+// The same load from a file whose blocks stand in another order than the folder lists its entries, as
+// after many files were added and removed by other programs: every look-up goes through the index.
+void BM_LoadAndMergeShuffled(benchmark::State& state) {
+    const BenchFolder& folder = FolderWith(static_cast<int>(state.range(0)));
+    ChangeCurrentFolder(folder.path);
+    for (auto _ : state) {
+        std::string text;
+        bool loaded = ReadDescriptionText(folder.shuffledDescFile, text) && LoadDescriptionTables(text);
         benchmark::DoNotOptimize(loaded);
     }
     VerifyTables(state, folder);
@@ -414,6 +449,7 @@ void BM_PeakMemory(benchmark::State& state) {
 }
 
 BENCHMARK(BM_LoadAndMerge)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LoadAndMergeShuffled)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RawReadAndList)
     ->Arg(1000)
     ->Arg(10000)
