@@ -38,6 +38,17 @@ if(QUILLMARK_GUI_TESTS)
     endforeach()
 endif()
 
+# The program that ships, checked as a file: no Wine needed.
+if(QUILLMARK_SHIPPED_EXE)
+    add_test(NAME shipped_exe_i686 COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-exe ${QUILLMARK_SHIPPED_EXE})
+endif()
+
+# A short run of the fuzzer that scripts/build-fuzzer made; scripts/fuzz runs it for longer.
+if(QUILLMARK_FUZZER)
+    add_test(NAME fuzz_30s COMMAND ${CMAKE_SOURCE_DIR}/scripts/fuzz-run 30 ${QUILLMARK_FUZZER})
+    set_tests_properties(fuzz_30s PROPERTIES TIMEOUT 120)
+endif()
+
 # The fuzzer needs clang (scripts/fuzz configures a build with it); the benchmarks need Google Benchmark.
 if(QUILLMARK_FUZZ)
     add_subdirectory(fuzz)
