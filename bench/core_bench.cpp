@@ -482,6 +482,15 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;
     }
+    // Every folder is made first and written out, so that no benchmark runs while the kernel is still
+    // writing back the files of the one before.
+    // Making a folder changes into it; the output file is named relative to where the run started.
+    std::string started = CurrentFolderPath();
+    for (int n : {1000, 10000, 100000}) {
+        FolderWith(n);
+    }
+    sync();
+    ChangeCurrentFolder(started);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     std::error_code ignored;

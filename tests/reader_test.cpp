@@ -154,6 +154,36 @@ TEST_F(ReaderTest, IndexAgreesWithALinearSearchOnHostileText) {
     }
 }
 
+// Tiny blocks hold more names than the index makes room for up front, so it grows while it fills;
+// names repeat (the first block wins), differ only in case or by a blank, and a second scan appends.
+TEST_F(ReaderTest, IndexAgreesWithALinearSearchWhileItGrows) {
+    auto block = [](const std::string& name, const std::string& description) {
+        return "<file><file_name>" + name + "</file_name><file_description>" + description +
+               "</file_description></file>";
+    };
+    std::string first, second;
+    std::vector<std::string> names;
+    for (int i = 0; i < 3000; ++i) {
+        std::string name = std::to_string(i % 2000);  // 1000 names stand twice
+        if (i % 7 == 0) {
+            name += " ";
+        }
+        if (i % 11 == 0) {
+            name = "N" + name;
+        }
+        (i < 2000 ? first : second) += block(name, "d" + std::to_string(i));
+        names.push_back(name);
+        names.push_back("n" + name);
+    }
+    ResetTables();
+    ScanFileBlocks(first);
+    ScanFileBlocks(second);
+    ASSERT_EQ(BlockCount, 3000);
+    for (const std::string& name : names) {
+        ASSERT_EQ(LookUpStoredDescription(name), LinearLookUp(name)) << name;
+    }
+}
+
 TEST_F(ReaderTest, TheIndexDoesNotOutliveAReset) {
     ScanFileBlocks("<file><file_name>a</file_name><file_description>old</file_description></file>");
     ResetTables();
