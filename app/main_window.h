@@ -7,10 +7,13 @@
 
 // The top-level window; set once it has been shown.
 extern HWND MainWindow;
+// New, Open and Save buttons; null when it could not be created.
 extern HWND Toolbar;
+// "Loaded" in part 0, the file count in part 1.
 extern HWND StatusBar;
 // Read-only edit showing the folder being described.
 extern HWND WorkingDirEdit;
+// Group boxes "Working directory", "Files in folder" and "Folder description" around the controls.
 extern HWND WorkingDirGroup;
 extern HWND FilesGroup;
 extern HWND FolderDescriptionGroup;
