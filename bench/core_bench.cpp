@@ -91,7 +91,7 @@ bool WritePlain(const std::string& path, const std::string& bytes, bool flush) {
 // Writes a description file describing every name, in the order given; exits on failure.
 void WriteDescriptions(const std::string& path,
                        const std::string& folderPath,
-                       std::vector<std::string> names) {
+                       const std::vector<std::string>& names) {
     std::vector<std::string> descriptions;
     for (const std::string& name : names) {
         descriptions.push_back(DescriptionOf(name));
@@ -193,30 +193,29 @@ void MergeByLinearSearch() {
     }
 }
 
+// Loads the description file at path into the tables, the folder's entries merged, on every iteration.
+void LoadRepeatedly(benchmark::State& state, const BenchFolder& folder, const std::string& path) {
+    ChangeCurrentFolder(folder.path);
+    for (auto _ : state) {
+        std::string text;
+        bool loaded = ReadDescriptionText(path, text) && LoadDescriptionTables(text);
+        benchmark::DoNotOptimize(loaded);
+    }
+    VerifyTables(state, folder);
+}
+
 // Opening the description file: reading, decoding, scanning the blocks and merging the folder into the
 // tables.
 void BM_LoadAndMerge(benchmark::State& state) {
     const BenchFolder& folder = FolderWith(static_cast<int>(state.range(0)));
-    ChangeCurrentFolder(folder.path);
-    for (auto _ : state) {
-        std::string text;
-        bool loaded = ReadDescriptionText(folder.descFile, text) && LoadDescriptionTables(text);
-        benchmark::DoNotOptimize(loaded);
-    }
-    VerifyTables(state, folder);
+    LoadRepeatedly(state, folder, folder.descFile);
 }
 
 // The same load from a file whose blocks stand in another order than the folder lists its entries, as
 // after many files were added and removed by other programs: every look-up goes through the index.
 void BM_LoadAndMergeShuffled(benchmark::State& state) {
     const BenchFolder& folder = FolderWith(static_cast<int>(state.range(0)));
-    ChangeCurrentFolder(folder.path);
-    for (auto _ : state) {
-        std::string text;
-        bool loaded = ReadDescriptionText(folder.shuffledDescFile, text) && LoadDescriptionTables(text);
-        benchmark::DoNotOptimize(loaded);
-    }
-    VerifyTables(state, folder);
+    LoadRepeatedly(state, folder, folder.shuffledDescFile);
 }
 
 // What a load cannot avoid: reading the file's bytes and listing the folder.
@@ -483,8 +482,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     // Every folder is made first and written out, so that no benchmark runs while the kernel is still
-    // writing back the files of the one before.
-    // Making a folder changes into it; the output file is named relative to where the run started.
+    // writing back the files of the one before. Making a folder changes into it, so the run goes back
+    // to where it started, which the output file's name is relative to.
     std::string started = CurrentFolderPath();
     for (int n : {1000, 10000, 100000}) {
         FolderWith(n);

@@ -45,17 +45,8 @@ class FirstBlockIndex {
 
     // FirstBlocks' place of name; None when it is not stored.
     size_t Find(std::string_view name) const {
-        size_t hash = std::hash<std::string_view>()(name);
-        for (size_t i = hash & Mask();; i = (i + 1) & Mask()) {
-            uint64_t slot = slots_[i];
-            if (slot == 0) {
-                return None;
-            }
-            size_t place = static_cast<size_t>(slot & 0xFFFFFFFF) - 1;
-            if ((slot >> 32) == Tag(hash) && FirstBlocks[place].name == name) {
-                return place;
-            }
-        }
+        uint64_t slot = slots_[SlotFor(name, std::hash<std::string_view>()(name))];
+        return slot == 0 ? None : PlaceIn(slot);
     }
 
     // Records place as the place of name unless name has one already; true when it was recorded.
@@ -64,21 +55,29 @@ class FirstBlockIndex {
             Grow();
         }
         size_t hash = std::hash<std::string_view>()(name);
-        size_t i = hash & Mask();
-        for (; slots_[i] != 0; i = (i + 1) & Mask()) {
-            size_t other = static_cast<size_t>(slots_[i] & 0xFFFFFFFF) - 1;
-            if ((slots_[i] >> 32) == Tag(hash) && FirstBlocks[other].name == name) {
-                return false;
-            }
+        size_t i = SlotFor(name, hash);
+        if (slots_[i] != 0) {
+            return false;
         }
-        slots_[i] = (static_cast<uint64_t>(Tag(hash)) << 32) | (place + 1);
+        slots_[i] = (Tag(hash) << 32) | (place + 1);
         ++used_;
         return true;
     }
 
   private:
-    size_t Mask() const { return slots_.size() - 1; }
     static uint64_t Tag(size_t hash) { return static_cast<uint64_t>(hash) >> (sizeof(size_t) * 8 - 32); }
+    static size_t PlaceIn(uint64_t slot) { return static_cast<size_t>(slot & 0xFFFFFFFF) - 1; }
+
+    // The slot that holds name, or the empty slot where it would go.
+    size_t SlotFor(std::string_view name, size_t hash) const {
+        size_t mask = slots_.size() - 1;
+        size_t i = hash & mask;
+        while (slots_[i] != 0 &&
+               !((slots_[i] >> 32) == Tag(hash) && FirstBlocks[PlaceIn(slots_[i])].name == name)) {
+            i = (i + 1) & mask;
+        }
+        return i;
+    }
 
     // Doubles the array, placing every name anew.
     void Grow() {
@@ -86,8 +85,7 @@ class FirstBlockIndex {
         Clear(old.size());
         for (uint64_t slot : old) {
             if (slot != 0) {
-                size_t place = static_cast<size_t>(slot & 0xFFFFFFFF) - 1;
-                Add(FirstBlocks[place].name, place);
+                Add(FirstBlocks[PlaceIn(slot)].name, PlaceIn(slot));
             }
         }
     }
