@@ -26,7 +26,7 @@ target_compile_definitions(quillmark_app PUBLIC _WIN32_WINNT=0x0601 WINVER=0x060
 
 set(RESOURCES ${CMAKE_SOURCE_DIR}/resources/quillmark.rc)
 set_source_files_properties(${RESOURCES} PROPERTIES
-    OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/quillmark.ico;${CMAKE_SOURCE_DIR}/resources/quillmark.manifest;${CMAKE_SOURCE_DIR}/resources/resource_ids.h")
+    OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/resources/quillmark.ico;${CMAKE_SOURCE_DIR}/resources/quillmark.manifest;${CMAKE_SOURCE_DIR}/resources/resource_ids.h;${CMAKE_SOURCE_DIR}/resources/version.h")
 
 add_executable(quillmark WIN32 app/main.cpp ${RESOURCES})
 target_include_directories(quillmark PRIVATE ${CMAKE_SOURCE_DIR}/resources)
