@@ -56,3 +56,11 @@ endif()
 if(QUILLMARK_BENCH)
     add_subdirectory(bench)
 endif()
+
+# The release: scripts/check-release builds the zip and the installer (scripts/release), checks them and,
+# where 32-bit Wine can run, installs and uninstalls the program in a Wine prefix of its own.
+option(QUILLMARK_RELEASE_CHECK "Build and check the release zip and installer" ON)
+if(QUILLMARK_RELEASE_CHECK)
+    add_test(NAME release COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-release --build)
+    set_tests_properties(release PROPERTIES TIMEOUT 300)
+endif()
