@@ -41,7 +41,8 @@ void OnDescriptionDialogSize(HWND dialog) {
     SetWindowPos(GetDlgItem(dialog, IDC_OPEN_FILE), nullptr, 0, client.bottom - 27, 100, 26, SWP_NOZORDER);
 }
 
-// Every close keeps the edited text; a changed one counts as unsaved.
+// Every close keeps the edited text; a changed one counts as unsaved. Only this row's text can have
+// changed, so only this row is shown again.
 void OnDescriptionDialogClose(HWND dialog) {
     std::string text = ControlText(GetDlgItem(dialog, IDC_FILE_DESCRIPTION_EDIT));
     if (text != FolderDescriptions[SelectedIndex]) {
@@ -49,7 +50,7 @@ void OnDescriptionDialogClose(HWND dialog) {
         DirtyFlag = 1;
     }
     EndDialog(dialog, 0);
-    FillFileList();
+    UpdateFileListRow(SelectedIndex);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "descfile/open.h"
 #include "descfile/save.h"
 #include "resources/resource_ids.h"
+#include "store/folder_list.h"
 #include "store/new_file.h"
 #include "store/tables.h"
 
@@ -57,6 +58,11 @@ LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM) {
 
 LRESULT OnMainNotify(HWND window, WPARAM wParam, LPARAM lParam) {
     const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+    // The main window is an ANSI window, so the list asks in the A form.
+    if (header->code == LVN_GETDISPINFOA && header->idFrom == IDC_FILE_LIST) {
+        FileListText(reinterpret_cast<NMLVDISPINFOA*>(lParam));
+        return 0;
+    }
     if (header->code == static_cast<UINT>(NM_DBLCLK)) {
         OpenFileDescriptionDialog(window);
     }

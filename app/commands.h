@@ -10,5 +10,5 @@ extern const char* const WebPageAddress;
 LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam);
 
 // WM_NOTIFY of the main window: a double-click opens the selected row's description; the file list's
-// custom drawing.
+// cell texts and custom drawing.
 LRESULT OnMainNotify(HWND window, WPARAM wParam, LPARAM lParam);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/about_box.h"
 #include "app/commands.h"
@@ -441,6 +442,110 @@ TEST_F(StartUp, FillFileListShowsTheTablesInOrderWithTheCount) {
     FillFileList();
     EXPECT_EQ(ListRows(), (Rows{{".", ""}}));
     EXPECT_EQ(SelectedRowOfList(), -1);
+}
+
+// The text a reader with a buffer of size bytes gets for a cell of the file list.
+std::string CellText(int row, int column, int size) {
+    std::vector<char> buffer(static_cast<size_t>(size), '#');
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = buffer.data();
+    item.cchTextMax = size;
+    SendMessageA(FileList, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    return item.pszText;
+}
+
+// The status bar's text in part.
+std::string StatusText(int part) {
+    char text[128] = {};
+    SendMessageA(StatusBar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+TEST_F(StartUp, CellsGiveTheSlotsTextsUpToTheReadersBuffer) {
+    std::string digits;
+    for (int i = 0; i < 30; ++i) {
+        digits += "0123456789";
+    }
+    const std::string edge = digits.substr(0, 255);
+    ShowEntries({{"a.txt", ""}, {"long.txt", digits}, {"edge.txt", edge}, {"two.txt", "one\r\ntwo"}});
+    EXPECT_EQ(SendMessageA(FileList, LVM_GETITEMCOUNT, 0, 0), FileCount);
+    struct Case {
+        int row, column, size;
+        std::string text;
+    };
+    const Case cases[] = {
+        {0, 0, 256, "a.txt"},      {0, 1, 256, ""},
+        {1, 1, 4096, digits},      {1, 1, 256, digits.substr(0, 255)},
+        {1, 1, 301, digits},       {1, 1, 300, digits.substr(0, 299)},
+        {2, 1, 256, edge},         {2, 0, 5, "edge"},
+        {3, 1, 256, "one\r\ntwo"}, {3, 0, 256, "two.txt"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CellText(c.row, c.column, c.size), c.text) << c.row << "/" << c.column << "/" << c.size;
+    }
+    // A Unicode reader gets the same texts.
+    wchar_t wide[64] = {};
+    LVITEMW item = {};
+    item.iSubItem = 1;
+    item.pszText = wide;
+    item.cchTextMax = 64;
+    SendMessageW(FileList, LVM_GETITEMTEXTW, 3, reinterpret_cast<LPARAM>(&item));
+    EXPECT_STREQ(wide, L"one\r\ntwo");
+
+    // Until the next fill, rows beyond a shrunken table are empty rather than stale.
+    FileCount = 2;
+    EXPECT_EQ(CellText(3, 0, 256), "");
+    EXPECT_EQ(CellText(1, 0, 256), "long.txt");
+}
+
+TEST_F(StartUp, ClosingTheDescriptionDialogRepaintsOnlyItsRow) {
+    EnableEditing();
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (int i = 0; i < 6; ++i) {
+        rows.emplace_back("file" + std::to_string(i) + ".txt", i % 2 ? "old " + std::to_string(i) : "");
+    }
+    ShowEntries(rows);
+    const std::string status = StatusText(1);
+    struct Case {
+        int row;
+        bool fromMenu;  // the context menu's command, or else a double-click
+        std::string text;
+    };
+    const Case cases[] = {{1, true, "new text"}, {2, false, ""}, {4, false, "two\r\nlines"}};
+    for (const Case& c : cases) {
+        SelectRow(c.row);
+        UpdateWindow(MainWindow);
+        ExpectModal([&](HWND dialog) {
+            // Dragged off the list, so that the list's repainting is its own.
+            SetWindowPos(dialog, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+            SetWindowTextA(GetDlgItem(dialog, IDC_FILE_DESCRIPTION_EDIT), c.text.c_str());
+            UpdateWindow(MainWindow);
+            PostMessageA(dialog, WM_CLOSE, 0, 0);
+        });
+        NMHDR click = {FileList, IDC_FILE_LIST, static_cast<UINT>(NM_DBLCLK)};
+        if (c.fromMenu) {
+            SendMessageA(FileList, WM_COMMAND, IDM_SET_DESCRIPTION, 0);
+        } else {
+            SendMessageA(MainWindow, WM_NOTIFY, IDC_FILE_LIST, reinterpret_cast<LPARAM>(&click));
+        }
+        HRGN dirty = CreateRectRgn(0, 0, 0, 0);
+        GetUpdateRgn(FileList, dirty, FALSE);
+        for (int row = 0; row < 6; ++row) {
+            RECT bounds = {LVIR_BOUNDS};
+            SendMessageA(FileList, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&bounds));
+            EXPECT_EQ(RectInRegion(dirty, &bounds) != FALSE, row == c.row) << c.row << " repaints " << row;
+        }
+        DeleteObject(dirty);
+        PumpMessages();
+        rows[c.row].second = c.text;
+        EXPECT_EQ(ListRows(), rows) << c.row;
+        EXPECT_EQ(SelectedIndex, c.row);
+        EXPECT_EQ(SelectedRowOfList(), -1) << c.row;
+        EXPECT_EQ(SendMessageA(FileList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), -1);
+        EXPECT_EQ(StatusText(1), status);
+    }
+    EXPECT_EQ(DirtyFlag, 1);
 }
 
 TEST_F(StartUp, ASecondRegistrationFailsWithItsMessage) {
