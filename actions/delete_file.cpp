@@ -2,43 +2,73 @@
 
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include <string>
+#include <vector>
 
 #include "app/main_window.h"
 #include "descfile/refresh.h"
-#include "descfile/save.h"
+#include "store/exact_names.h"
+#include "store/folder_enum.h"
 #include "store/folder_list.h"
 #include "store/tables.h"
 
-void DeleteSelectedFile() {
-    SelectedIndex =
-        static_cast<int>(SendMessageA(FileList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+namespace {
+
+void ShowDeletionError(const std::string& message) {
+    MessageBoxA(MainWindow, message.c_str(), "Error", MB_ICONERROR);
+}
+
+// Deletes exactly the entry of slot index. False, after saying why, when it is not deleted; an entry
+// that is gone already counts as deleted, after saying so.
+bool DeleteExactEntry(int index) {
+    const std::string& name = FolderFiles[index];
+    std::wstring path = ExactPathOfEntry(index);
+    if (path.empty()) {
+        ShowDeletionError("Quillmark cannot tell which entry of the folder \"" + name +
+                          "\" is, so nothing was deleted. Refresh the folder and try again.");
+        return false;
+    }
+    if (DeleteFileW(path.c_str())) {
+        return true;
+    }
+    DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND) {
+        ShowDeletionError("\"" + name + "\" is no longer in the folder.");
+        return true;
+    }
+    ShowDeletionError("\"" + name + "\" could not be deleted:\n" + SystemErrorText(error));
+    return false;
+}
+
+}  // namespace
+
+bool DeleteSelectedFile() {
+    SelectedIndex = SelectedFileListRow();
     if (SelectedIndex == -1 || SelectedIndex >= FileCount) {
-        return;
+        return false;
     }
     const std::string name = FolderFiles[SelectedIndex];
-    // Windows file names ignore letter case, so any spelling of the description file's name is it.
-    if (lstrcmpiA(name.c_str(), CurrentDescFileName.c_str()) == 0) {
+    // Letter case is ignored the way the file system ignores it, so any spelling of the description
+    // file's name is it, and no other file is taken for it by a language's rules.
+    if (EntryIsNamed(SelectedIndex, CurrentDescFileName)) {
         MessageBoxA(nullptr, "Cannot delete description file while application is running.", "Error",
                     MB_OK | MB_ICONERROR);
-        return;
+        return false;
     }
     if (MessageBoxA(MainWindow, "Delete file?", name.c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES) {
-        return;
+        return false;
     }
-    // A folder, a read-only or a locked file stays, and so does its description.
-    if (!DeleteFileA(name.c_str())) {
-        return;
+    if (!DeleteExactEntry(SelectedIndex)) {
+        return true;  // said why; listing the folder again could only say more of the same
     }
-    FolderDescriptions[SelectedIndex].clear();
-    // The edits of the other entries are written before the reload from disk, so none is lost. If
-    // that save fails, the folder is read again in memory.
-    if (SaveDescriptionFile() != SaveResult::Saved) {
-        ScanFolder();
-        return;
+    // The deleted entry's description leaves the file with the next save.
+    if (!FolderDescriptions[SelectedIndex].empty()) {
+        FolderDescriptions[SelectedIndex].clear();
+        DirtyFlag = 1;
     }
-    RefreshFolder();
-    SaveDescriptionFile();
+    std::vector<std::string> names;
+    if (ListDescribedFolder(names)) {
+        RefreshWithListing(names, true);
+    }
+    return true;
 }

@@ -7,6 +7,7 @@
 #include "app/main_window.h"
 #include "app/seams.h"
 #include "resources/resource_ids.h"
+#include "store/exact_names.h"
 #include "store/folder_list.h"
 #include "store/tables.h"
 
@@ -53,11 +54,27 @@ void OnDescriptionDialogClose(HWND dialog) {
     UpdateFileListRow(SelectedIndex);
 }
 
+// "Open file": hands the shell exactly the listed entry, or nothing when it cannot be told which entry
+// that is or it has gone.
+void OpenListedEntry(HWND dialog) {
+    const std::string& name = FolderFiles[SelectedIndex];
+    std::wstring path = ExactPathOfEntry(SelectedIndex);
+    const char* problem =
+        path.empty() ? "\" cannot be told apart from another entry of the folder, so it was not "
+                       "opened. Refresh the folder and try again."
+        : GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES ? "\" is no longer in the folder."
+                                                                      : nullptr;
+    if (problem != nullptr) {
+        MessageBoxA(dialog, ("\"" + name + problem).c_str(), "Error", MB_ICONERROR);
+        return;
+    }
+    OpenWithShell(dialog, path.c_str());
+}
+
 }  // namespace
 
 void OpenFileDescriptionDialog(HWND owner) {
-    SelectedIndex =
-        static_cast<int>(SendMessageA(FileList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    SelectedIndex = SelectedFileListRow();
     if (SelectedIndex == -1 || SelectedIndex >= FileCount) {
         return;
     }
@@ -75,8 +92,7 @@ INT_PTR CALLBACK FileDescriptionDialogProc(HWND dialog, UINT message, WPARAM wPa
             break;
         case WM_COMMAND:
             if (LOWORD(wParam) == IDC_OPEN_FILE) {
-                ShellOpen(dialog, "open", FolderFiles[SelectedIndex].c_str(), nullptr, nullptr,
-                          SW_SHOWNORMAL);
+                OpenListedEntry(dialog);
             }
             break;
         case WM_CLOSE:

@@ -4,34 +4,20 @@
 
 #include "actions/delete_file.h"
 #include "actions/description_dialog.h"
+#include "app/main_window.h"
 #include "app/seams.h"
 #include "descfile/refresh.h"
-#include "descfile/save.h"
 #include "resources/resource_ids.h"
 #include "store/folder_list.h"
 
 namespace {
 
-int SelectedRow(HWND list) {
-    return static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-}
-
-// Other keys are swallowed as well, so the arrow keys do not move the selection.
+// Other keys are swallowed as well, so the arrow keys do not move the selection. The Delete key reads
+// the folder again also when nothing was deleted; a deletion has read it already.
 void OnFileListKey(WPARAM key) {
-    if (key == VK_DELETE) {
-        DeleteSelectedFile();
+    if (key == VK_DELETE && !DeleteSelectedFile()) {
         ScanFolder();
     }
-}
-
-// Refresh saves first. When that save fails the file on disk is older than the tables, so the folder
-// is read again in memory instead, keeping every unsaved description.
-void RefreshAfterSaving() {
-    if (SaveDescriptionFile() == SaveResult::Failed) {
-        ScanFolder();
-        return;
-    }
-    RefreshFolder();
 }
 
 void OnFileListCommand(HWND list, WORD id) {
@@ -43,7 +29,7 @@ void OnFileListCommand(HWND list, WORD id) {
             DeleteSelectedFile();
             break;
         case IDM_REFRESH_FOLDER:
-            RefreshAfterSaving();
+            RefreshFolder();
             break;
     }
 }
@@ -56,7 +42,7 @@ void ShowFileListMenu(HWND list, LPARAM position) {
     HMENU menu = CreatePopupMenu();
     InsertMenuA(menu, 0, MF_BYPOSITION | MF_STRING, IDM_REFRESH_FOLDER, "Refresh folder");
     InsertMenuA(menu, 1, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
-    if (SelectedRow(list) != -1) {
+    if (SelectedFileListRow() != -1) {
         InsertMenuA(menu, 2, MF_BYPOSITION | MF_STRING, IDM_SET_DESCRIPTION, "Set / view description");
         InsertMenuA(menu, 3, MF_BYPOSITION | MF_STRING, IDM_DELETE_FILE, "Delete file");
     }

@@ -25,6 +25,16 @@ bool ChooseDescriptionFile(FileDialogKind kind, HWND owner, char* path, std::str
         ChangeCurrentFolder(previousFolder);
         return false;
     }
-    ChangeCurrentFolder(ExtractFolderPath(path));
+    // A folder the ANSI functions cannot enter (a name outside the code page) cannot be described: the
+    // list would show one folder and the saves go to another.
+    std::string folder = ExtractFolderPath(path);
+    std::string reason;
+    if (!ChangeCurrentFolder(folder, &reason)) {
+        ChangeCurrentFolder(previousFolder);
+        std::string message =
+            "The folder\n" + folder + "\ncannot be used:\n" + reason + "\n\nNothing was changed.";
+        MessageBoxA(owner, message.c_str(), "Error", MB_ICONERROR);
+        return false;
+    }
     return true;
 }

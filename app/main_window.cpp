@@ -125,13 +125,9 @@ void PlaceChild(HWND control, const ChildPlace& place) {
 // Asks about unsaved changes, then closes. A save that fails keeps the window open, so the
 // descriptions are not lost with it.
 LRESULT OnClose(HWND window) {
-    if (DirtyFlag == 1) {
-        int answer = MessageBoxA(window, "Save changes?", "File not saved", MB_YESNO | MB_ICONQUESTION);
-        if (answer == IDYES && SaveDescriptionFile() == SaveResult::Failed) {
-            return 0;
-        }
+    if (AskToSaveChanges(window)) {
+        DestroyWindow(window);
     }
-    DestroyWindow(window);
     return 0;
 }
 
@@ -268,6 +264,10 @@ LRESULT FileListCustomDraw(LPARAM notification) {
         }
     }
     return 0;
+}
+
+int SelectedFileListRow() {
+    return static_cast<int>(SendMessageA(FileList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
 std::string ControlText(HWND control) {

@@ -53,6 +53,9 @@ void DisableEditing();
 // background colours.
 LRESULT FileListCustomDraw(LPARAM notification);
 
+// The file list's selected row; -1 when no row is selected.
+int SelectedFileListRow();
+
 // The whole text of a window or control.
 std::string ControlText(HWND control);
 

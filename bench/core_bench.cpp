@@ -31,6 +31,14 @@ extern char** environ;
 
 namespace {
 
+// The current directory's entries; none when it cannot be listed.
+std::vector<std::string> Listed() {
+    std::vector<std::string> names;
+    std::string reason;
+    ListCurrentFolder(names, reason);
+    return names;
+}
+
 const char* const DescFileName = "file descriptions.desc";
 const char* const FolderText = "Benchmark folder";
 
@@ -127,7 +135,7 @@ const BenchFolder& FolderWith(int n) {
     }
     ChangeCurrentFolder(folder.path);
     std::vector<std::string> listed;
-    for (std::string& name : ListCurrentFolder()) {
+    for (std::string& name : Listed()) {
         if (name != "." && name != "..") {
             listed.push_back(std::move(name));
         }
@@ -143,7 +151,7 @@ const BenchFolder& FolderWith(int n) {
 bool OpenFolder(const BenchFolder& folder) {
     std::string text;
     return ChangeCurrentFolder(folder.path) && ReadDescriptionText(folder.descFile, text) &&
-           LoadDescriptionTables(text);
+           LoadDescriptionTables(std::move(text), Listed()) == LoadResult::Loaded;
 }
 
 // Empty when the tables hold the folder's entries, each file with its description; what is wrong
@@ -180,7 +188,7 @@ void VerifyTables(benchmark::State& state, const BenchFolder& folder) {
 
 // The merge as it was before the index: every folder entry searches all blocks for its name.
 void MergeByLinearSearch() {
-    for (std::string& name : ListCurrentFolder()) {
+    for (std::string& name : Listed()) {
         std::string description;
         for (int b = 0; b < BlockCount; ++b) {
             if (ExtractBetween(LoadedBlocks[b], "<file_name>", "</file_name>") == name) {
@@ -198,7 +206,8 @@ void LoadRepeatedly(benchmark::State& state, const BenchFolder& folder, const st
     ChangeCurrentFolder(folder.path);
     for (auto _ : state) {
         std::string text;
-        bool loaded = ReadDescriptionText(path, text) && LoadDescriptionTables(text);
+        bool loaded = ReadDescriptionText(path, text) &&
+                      LoadDescriptionTables(std::move(text), Listed()) == LoadResult::Loaded;
         benchmark::DoNotOptimize(loaded);
     }
     VerifyTables(state, folder);
@@ -225,8 +234,8 @@ void BM_RawReadAndList(benchmark::State& state) {
     size_t listed = 0;
     for (auto _ : state) {
         std::string bytes;
-        bool read = ReadWholeFile(folder.descFile, bytes);
-        std::vector<std::string> names = ListCurrentFolder();
+        bool read = ReadWholeFile(folder.descFile, bytes, nullptr, nullptr);
+        std::vector<std::string> names = Listed();
         benchmark::DoNotOptimize(read);
         listed = names.size();
     }
@@ -244,7 +253,7 @@ void BM_MergeIndexed(benchmark::State& state) {
     }
     for (auto _ : state) {
         FileCount = 0;
-        MergeFolderEntries();
+        MergeFolderEntries(Listed());
     }
     VerifyTables(state, folder);
 }
@@ -267,7 +276,7 @@ void BM_MergeLinear(benchmark::State& state) {
 void BM_DecodeText(benchmark::State& state) {
     const BenchFolder& folder = FolderWith(static_cast<int>(state.range(0)));
     std::string raw;
-    if (!ReadWholeFile(folder.descFile, raw)) {
+    if (!ReadWholeFile(folder.descFile, raw, nullptr, nullptr)) {
         state.SkipWithError("could not read the description file");
         return;
     }
@@ -321,14 +330,15 @@ void BM_Save(benchmark::State& state) {
     }
     EditingEnabled = 1;
     CurrentDescFile = folder.descFile;
+    std::string reason;
     for (auto _ : state) {
-        if (SaveTablesToDescriptionFile(FolderText) != SaveResult::Saved) {
+        if (SaveTablesToDescriptionFile(FolderText, reason) != SaveResult::Saved) {
             state.SkipWithError("the save failed");
             break;
         }
     }
     std::string bytes;
-    if (!ReadWholeFile(folder.descFile, bytes) || bytes != SavedBytes()) {
+    if (!ReadWholeFile(folder.descFile, bytes, nullptr, nullptr) || bytes != SavedBytes()) {
         state.SkipWithError("the saved file does not hold the tables");
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes.size()));

@@ -2,7 +2,7 @@
 enable_language(RC)
 enable_language(C)
 
-set(WIN32_LIBS comctl32 comdlg32 shell32 gdi32 user32 kernel32)
+set(WIN32_LIBS comctl32 comdlg32 shell32 gdi32 user32 kernel32 uuid)
 set(STATIC_FLAGS -static -static-libgcc -static-libstdc++)
 
 add_library(quillmark_app STATIC

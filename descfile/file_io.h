@@ -3,17 +3,34 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
-// Reads the file's bytes as they are, letting other programs read and write it meanwhile. False when
-// it cannot be opened or read (missing, a folder, locked).
-bool ReadWholeFile(const std::string& path, std::string& bytes);
+// What tells one version of a file from another: its size and last-write time.
+struct FileStamp {
+    bool exists = false;
+    uint64_t size = 0;
+    int64_t writeTime = 0;
+    bool operator==(const FileStamp& other) const {
+        return exists == other.exists && size == other.size && writeTime == other.writeTime;
+    }
+    bool operator!=(const FileStamp& other) const { return !(*this == other); }
+};
 
-// Replaces the file's content with bytes in one step: the bytes go to a temporary file in the same
-// folder, are flushed to disk, and the temporary file then takes the old one's place and attributes.
-// A read-only file is refused. On any failure the old file is untouched, the temporary file is gone,
-// and the result is false.
-bool ReplaceFileContent(const std::string& path, const std::string& bytes);
+// Reads the file's bytes as they are, letting other programs read and write it meanwhile, and its stamp
+// as it was read. False when it cannot be opened or read (missing, a folder, locked) or does not fit in
+// memory; reason then holds why.
+bool ReadWholeFile(const std::string& path, std::string& bytes, FileStamp* stamp, std::string* reason);
+
+// The file's stamp as it is now; exists is false when there is no file of that path.
+FileStamp StampOfFile(const std::string& path);
+
+// Replaces the file's content with bytes in one step: the bytes go to a new temporary file of a fresh
+// name in the same folder, are flushed to disk, and the temporary file then takes the old one's place
+// and attributes. Nothing that was in the folder is followed, reused or removed but the file itself. A
+// read-only file is refused. On any failure the old file is untouched, the temporary file is gone, the
+// result is false and reason holds why.
+bool ReplaceFileContent(const std::string& path, const std::string& bytes, std::string& reason);
 
 // Creates an empty file when none exists; an existing file is left as it is.
 bool CreateFileIfMissing(const std::string& path);
@@ -21,6 +38,3 @@ bool CreateFileIfMissing(const std::string& path);
 // Test seam: when set, it is asked before each chunk of a replacement is written, with the bytes
 // written so far; returning false makes that write fail.
 extern bool (*AllowChunkWrite)(size_t writtenSoFar);
-
-// Name of the temporary file that a replacement of path writes first.
-std::string TemporaryNameFor(const std::string& path);

@@ -1,9 +1,13 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 #include <cstdio>
+#include <new>
+#include <stdexcept>
 
 #include "descfile/file_io.h"
+#include "store/folder_enum.h"
 
 namespace {
 
@@ -13,11 +17,15 @@ bool WriteAll(int file, const std::string& bytes) {
     size_t written = 0;
     while (written < bytes.size()) {
         if (AllowChunkWrite && !AllowChunkWrite(written)) {
+            errno = EIO;
             return false;
         }
         size_t chunk = bytes.size() - written < ChunkSize ? bytes.size() - written : ChunkSize;
         ssize_t done = write(file, bytes.data() + written, chunk);
         if (done <= 0) {
+            if (done == 0) {
+                errno = ENOSPC;
+            }
             return false;
         }
         written += static_cast<size_t>(done);
@@ -25,54 +33,108 @@ bool WriteAll(int file, const std::string& bytes) {
     return true;
 }
 
+FileStamp StampOf(const struct stat& info) {
+    FileStamp stamp;
+    stamp.exists = true;
+    stamp.size = static_cast<uint64_t>(info.st_size);
+    stamp.writeTime = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    return stamp;
+}
+
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
+bool ReadWholeFile(const std::string& path, std::string& bytes, FileStamp* stamp, std::string* reason) {
     int file = open(path.c_str(), O_RDONLY);
-    if (file < 0) {
-        return false;
-    }
     struct stat info;
-    if (fstat(file, &info) != 0 || S_ISDIR(info.st_mode)) {
+    int error = 0;
+    if (file < 0 || fstat(file, &info) != 0) {
+        error = errno;
+    } else if (S_ISDIR(info.st_mode)) {
+        error = EISDIR;
+    }
+    bool ok = error == 0;
+    if (ok && stamp != nullptr) {
+        *stamp = StampOf(info);
+    }
+    try {
+        bytes.clear();
+        if (ok) {
+            bytes.reserve(static_cast<size_t>(info.st_size));
+        }
+        char buffer[64 * 1024];
+        while (ok) {
+            ssize_t got = read(file, buffer, sizeof buffer);
+            if (got < 0) {
+                error = errno;
+                ok = false;
+            } else if (got == 0) {
+                break;
+            } else {
+                bytes.append(buffer, static_cast<size_t>(got));
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        ok = false;
+        error = ENOMEM;
+    } catch (const std::length_error&) {
+        ok = false;
+        error = ENOMEM;
+    }
+    if (file >= 0) {
         close(file);
-        return false;
     }
-    bytes.clear();
-    bytes.reserve(static_cast<size_t>(info.st_size));
-    char buffer[64 * 1024];
-    bool ok = true;
-    for (;;) {
-        ssize_t got = read(file, buffer, sizeof buffer);
-        if (got < 0) {
-            ok = false;
-            break;
+    if (!ok) {
+        std::string().swap(bytes);
+        if (reason != nullptr) {
+            *reason = SystemErrorText(error);
         }
-        if (got == 0) {
-            break;
-        }
-        bytes.append(buffer, static_cast<size_t>(got));
     }
-    close(file);
     return ok;
 }
 
-bool ReplaceFileContent(const std::string& path, const std::string& bytes) {
+FileStamp StampOfFile(const std::string& path) {
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0) {
+        return FileStamp();
+    }
+    return StampOf(info);
+}
+
+bool ReplaceFileContent(const std::string& path, const std::string& bytes, std::string& reason) {
     struct stat info;
     bool exists = stat(path.c_str(), &info) == 0;
+    if (exists && S_ISDIR(info.st_mode)) {
+        reason = "A folder has that name.";
+        return false;
+    }
     // Root may write anything, so read-only is judged by the file's own mode, as Windows does.
-    if (exists && (S_ISDIR(info.st_mode) || (info.st_mode & 0222) == 0)) {
+    if (exists && (info.st_mode & 0222) == 0) {
+        reason = "The file is read-only.";
         return false;
     }
-    std::string temporary = TemporaryNameFor(path);
-    int file = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, exists ? (info.st_mode & 07777) : 0644);
+    size_t slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
+    // mkstemp creates a new file of a fresh name and never opens one that is there already.
+    std::string temporary = folder + "/~qmXXXXXX";
+    int file = mkstemp(&temporary[0]);
     if (file < 0) {
+        reason = SystemErrorText(errno);
         return false;
     }
-    bool ok = WriteAll(file, bytes) && fsync(file) == 0;
-    ok = close(file) == 0 && ok;
-    ok = ok && rename(temporary.c_str(), path.c_str()) == 0;
+    bool ok = fchmod(file, exists ? (info.st_mode & 07777) : 0644) == 0 && WriteAll(file, bytes) &&
+              fsync(file) == 0;
+    int error = ok ? 0 : errno;
+    if (close(file) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && rename(temporary.c_str(), path.c_str()) != 0) {
+        ok = false;
+        error = errno;
+    }
     if (!ok) {
         unlink(temporary.c_str());
+        reason = SystemErrorText(error);
     }
     return ok;
 }

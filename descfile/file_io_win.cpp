@@ -1,22 +1,34 @@
 #include <windows.h>
 
+#include <new>
+#include <stdexcept>
+
 #include "descfile/file_io.h"
+#include "store/exact_names.h"
+#include "store/folder_enum.h"
 
 namespace {
 
 // Chunks small enough that a failing disk is noticed early, large enough to cost nothing.
 constexpr size_t ChunkSize = 1 << 20;
 
+const char* const NotEnoughMemory = "There is not enough memory to read it.";
+
 bool WriteAll(HANDLE file, const std::string& bytes) {
     size_t written = 0;
     while (written < bytes.size()) {
         if (AllowChunkWrite && !AllowChunkWrite(written)) {
+            SetLastError(ERROR_WRITE_FAULT);
             return false;
         }
         DWORD chunk =
             static_cast<DWORD>(bytes.size() - written < ChunkSize ? bytes.size() - written : ChunkSize);
         DWORD done = 0;
-        if (!WriteFile(file, bytes.data() + written, chunk, &done, nullptr) || done != chunk) {
+        if (!WriteFile(file, bytes.data() + written, chunk, &done, nullptr)) {
+            return false;
+        }
+        if (done != chunk) {
+            SetLastError(ERROR_DISK_FULL);
             return false;
         }
         written += done;
@@ -24,65 +36,152 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
     return true;
 }
 
+FileStamp StampOf(uint64_t size, const FILETIME& written) {
+    FileStamp stamp;
+    stamp.exists = true;
+    stamp.size = size;
+    stamp.writeTime =
+        static_cast<int64_t>((static_cast<uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime);
+    return stamp;
+}
+
+// Creates a new, empty file of a fresh short name in folder (a path with its "\\?\" prefix) and gives
+// its handle and path. Only a name that nothing holds yet is taken: an existing entry, a link or a
+// folder of that name is never opened.
+HANDLE CreateTemporaryFile(const std::wstring& folder, std::wstring& temporary) {
+    static DWORD next = GetTickCount() ^ (GetCurrentProcessId() << 16);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        wchar_t name[32];
+        wsprintfW(name, L"~qm%08lx.tmp", static_cast<unsigned long>(next++));
+        temporary = folder + L'\\' + name;
+        HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            return file;
+        }
+        DWORD error = GetLastError();
+        bool taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
+                     (error == ERROR_ACCESS_DENIED &&
+                      GetFileAttributesW(temporary.c_str()) != INVALID_FILE_ATTRIBUTES);
+        if (!taken) {
+            SetLastError(error);
+            return INVALID_HANDLE_VALUE;
+        }
+    }
+    SetLastError(ERROR_FILE_EXISTS);
+    return INVALID_HANDLE_VALUE;
+}
+
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
+bool ReadWholeFile(const std::string& path, std::string& bytes, FileStamp* stamp, std::string* reason) {
     HANDLE file =
         CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
+        if (reason != nullptr) {
+            *reason = SystemErrorText(GetLastError());
+        }
         return false;
     }
-    bytes.clear();
-    LARGE_INTEGER size;
-    if (GetFileSizeEx(file, &size) && size.QuadPart > 0) {
-        bytes.reserve(static_cast<size_t>(size.QuadPart));
+    BY_HANDLE_FILE_INFORMATION information;
+    bool ok = GetFileInformationByHandle(file, &information) != 0;
+    if (ok && stamp != nullptr) {
+        *stamp = StampOf((static_cast<uint64_t>(information.nFileSizeHigh) << 32) | information.nFileSizeLow,
+                         information.ftLastWriteTime);
     }
-    char buffer[64 * 1024];
-    bool ok = true;
-    for (;;) {
-        DWORD got = 0;
-        if (!ReadFile(file, buffer, sizeof buffer, &got, nullptr)) {
-            ok = false;
-            break;
+    DWORD error = ok ? ERROR_SUCCESS : GetLastError();
+    try {
+        bytes.clear();
+        if (ok) {
+            bytes.reserve(static_cast<size_t>((static_cast<uint64_t>(information.nFileSizeHigh) << 32) |
+                                              information.nFileSizeLow));
         }
-        if (got == 0) {
-            break;
+        char buffer[64 * 1024];
+        while (ok) {
+            DWORD got = 0;
+            if (!ReadFile(file, buffer, sizeof buffer, &got, nullptr)) {
+                error = GetLastError();
+                ok = false;
+            } else if (got == 0) {
+                break;
+            } else {
+                bytes.append(buffer, got);
+            }
         }
-        bytes.append(buffer, got);
+    } catch (const std::bad_alloc&) {
+        ok = false;
+        error = ERROR_NOT_ENOUGH_MEMORY;
+    } catch (const std::length_error&) {
+        ok = false;
+        error = ERROR_NOT_ENOUGH_MEMORY;
     }
     CloseHandle(file);
+    if (!ok) {
+        std::string().swap(bytes);
+        if (reason != nullptr) {
+            *reason = error == ERROR_NOT_ENOUGH_MEMORY ? NotEnoughMemory : SystemErrorText(error);
+        }
+    }
     return ok;
 }
 
-bool ReplaceFileContent(const std::string& path, const std::string& bytes) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-    if (exists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
+FileStamp StampOfFile(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+        return FileStamp();
+    }
+    return StampOf((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+                   data.ftLastWriteTime);
+}
+
+bool ReplaceFileContent(const std::string& path, const std::string& bytes, std::string& reason) {
+    // The W functions with an unnormalised path reach every path the dialogs accept, also where the
+    // temporary file's path would pass MAX_PATH.
+    std::wstring target = UnnormalisedPath(path);
+    size_t slash = target.find_last_of(L'\\');
+    if (target.empty() || slash == std::wstring::npos) {
+        reason = SystemErrorText(ERROR_INVALID_NAME);
         return false;
     }
-    std::string temporary = TemporaryNameFor(path);
-    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD attributes = GetFileAttributesW(target.c_str());
+    bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        reason = "A folder has that name.";
+        return false;
+    }
+    if (exists && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        reason = "The file is read-only.";
+        return false;
+    }
+    std::wstring temporary;
+    HANDLE file = CreateTemporaryFile(target.substr(0, slash), temporary);
     if (file == INVALID_HANDLE_VALUE) {
+        reason = SystemErrorText(GetLastError());
         return false;
     }
     bool ok = WriteAll(file, bytes) && FlushFileBuffers(file);
-    ok = CloseHandle(file) && ok;
+    DWORD error = ok ? ERROR_SUCCESS : GetLastError();
+    if (!CloseHandle(file) && ok) {
+        ok = false;
+        error = GetLastError();
+    }
     if (ok) {
         // A hidden or system file cannot be replaced while it carries those attributes; they are put
         // back on the new file below.
         if (exists && (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))) {
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
         }
-        ok = MoveFileExA(temporary.c_str(), path.c_str(),
+        ok = MoveFileExW(temporary.c_str(), target.c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        error = ok ? ERROR_SUCCESS : GetLastError();
         if (exists) {
-            SetFileAttributesA(path.c_str(), attributes);
+            SetFileAttributesW(target.c_str(), attributes);
         }
     }
     if (!ok) {
-        DeleteFileA(temporary.c_str());
+        DeleteFileW(temporary.c_str());
+        reason = SystemErrorText(error);
     }
     return ok;
 }

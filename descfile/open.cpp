@@ -1,5 +1,7 @@
 #include "descfile/open.h"
 
+#include <utility>
+
 #include "app/file_dialogs.h"
 #include "app/main_window.h"
 #include "descfile/reader.h"
@@ -9,28 +11,42 @@
 #include "store/folder_list.h"
 #include "store/tables.h"
 
-namespace {
-
-// Asks about unsaved changes; false when the user wanted them saved and the save failed.
-bool SaveChangesFirst(HWND owner) {
-    if (DirtyFlag != 1) {
-        return true;
-    }
-    int answer = MessageBoxA(owner, "Save changes?", "File not saved", MB_YESNO | MB_ICONQUESTION);
-    return answer != IDYES || SaveDescriptionFile() != SaveResult::Failed;
-}
-
-}  // namespace
-
 void ShowNotADescriptionFile() {
     MessageBoxA(nullptr, "Not a valid description file", "Error", MB_ICONERROR);
 }
 
-bool LoadDescriptionText(const std::string& text) {
-    if (!LoadDescriptionTables(text)) {
+bool ReadAcceptedDescriptionText(const std::string& path, std::string& text, FileStamp& stamp) {
+    std::string reason;
+    if (!ReadDescriptionText(path, text, &stamp, &reason)) {
+        std::string message = "The description file\n" + path + "\ncannot be read:\n" + reason;
+        MessageBoxA(MainWindow, message.c_str(), "Error", MB_ICONERROR);
+        return false;
+    }
+    if (!IsDescriptionText(text)) {
         ShowNotADescriptionFile();
         return false;
     }
+    return true;
+}
+
+bool LoadDescriptionText(const std::string& path,
+                         std::string text,
+                         std::vector<std::string>& names,
+                         const FileStamp& stamp) {
+    LoadResult result = LoadDescriptionTables(std::move(text), std::move(names));
+    if (result == LoadResult::NotADescriptionFile) {
+        ShowNotADescriptionFile();
+        return false;
+    }
+    if (result == LoadResult::OutOfMemory) {
+        std::string message =
+            "The description file\n" + path + "\ncannot be read:\nThere is not enough memory to read it.";
+        MessageBoxA(MainWindow, message.c_str(), "Error", MB_ICONERROR);
+        return false;
+    }
+    CurrentDescFile = path;
+    CurrentDescFileName = ExtractFileName(CurrentDescFile);
+    CurrentDescFileStamp = stamp;
     ShowDescriptionFileTitle(CurrentDescFile);
     FillFileList();
     SetWindowTextA(WorkingDirEdit, CurrentFolderPath().c_str());
@@ -40,26 +56,24 @@ bool LoadDescriptionText(const std::string& text) {
 }
 
 void OpenDescriptionFile(HWND owner) {
+    if (!AskToSaveChanges(owner)) {
+        return;
+    }
     char path[MAX_PATH] = {};
-    if (!SaveChangesFirst(owner)) {
-        return;
-    }
     std::string previousFolder;
-    bool chosen = ChooseDescriptionFile(FileDialogKind::Open, owner, path, previousFolder);
-    CurrentDescFileName = ExtractFileName(CurrentDescFile);
-    if (!chosen) {
+    if (!ChooseDescriptionFile(FileDialogKind::Open, owner, path, previousFolder)) {
         return;
     }
-    // Nothing changes before the file is known to be a description file: a refused file must not
-    // become the file that the next save overwrites, nor its folder the one described.
+    // Nothing changes before the file is known to be a description file and its folder can be listed:
+    // a refused file must not become the file that the next save overwrites, nor its folder the one
+    // described.
     std::string text;
-    if (!ReadDescriptionText(path, text) || !IsDescriptionText(text)) {
+    FileStamp stamp;
+    std::vector<std::string> names;
+    if (!ReadAcceptedDescriptionText(path, text, stamp) || !ListDescribedFolder(names) ||
+        !LoadDescriptionText(path, std::move(text), names, stamp)) {
         ChangeCurrentFolder(previousFolder);
-        ShowNotADescriptionFile();
         return;
     }
-    CurrentDescFile = path;
-    CurrentDescFileName = ExtractFileName(CurrentDescFile);
-    LoadDescriptionText(text);
     DirtyFlag = 0;
 }

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <new>
 #include <utility>
 
 #include "descfile/file_io.h"
 #include "descfile/text_helpers.h"
-#include "store/folder_enum.h"
 #include "store/tables.h"
 
 namespace {
@@ -166,16 +166,27 @@ std::string DecodeTextMode(std::string_view raw) {
     return text;
 }
 
-bool ReadDescriptionText(const std::string& path, std::string& text) {
+bool ReadDescriptionText(const std::string& path, std::string& text, FileStamp* stamp, std::string* reason) {
     std::string raw;
-    if (!ReadWholeFile(path, raw)) {
+    if (!ReadWholeFile(path, raw, stamp, reason)) {
         return false;
     }
-    text = DecodeTextMode(raw);
+    try {
+        text = DecodeTextMode(raw);
+    } catch (const std::bad_alloc&) {
+        if (reason != nullptr) {
+            *reason = "There is not enough memory to read it.";
+        }
+        return false;
+    }
     return true;
 }
 
-void ScanFileBlocks(std::string_view text) {
+namespace {
+
+// ScanFileBlocks of a text already kept for the blocks to point into.
+void ScanKeptBlocks(std::string_view kept) {
+    std::string_view text = kept;
     if (BlockCount == 0 || IndexGeneration != TablesGeneration) {
         // A block as this program writes it takes more than 80 bytes, so the index does not grow
         // while a file it wrote is read.
@@ -183,7 +194,6 @@ void ScanFileBlocks(std::string_view text) {
         FirstBlockOfName.Clear(std::min<size_t>(text.size() / 80, 1 << 22));
         IndexGeneration = TablesGeneration;
     }
-    std::string_view kept = KeepLoadedText(std::string(text));
     MarkerFinder blockOpen(kept, "<file>"), blockClose(kept, "</file>");
     MarkerFinder nameOpen(kept, "<file_name>"), nameClose(kept, "</file_name>");
     MarkerFinder descriptionOpen(kept, "<file_description>"), descriptionClose(kept, "</file_description>");
@@ -211,6 +221,12 @@ void ScanFileBlocks(std::string_view text) {
     }
 }
 
+}  // namespace
+
+void ScanFileBlocks(std::string_view text) {
+    ScanKeptBlocks(KeepLoadedText(std::string(text)));
+}
+
 std::string LookUpStoredDescription(const std::string& name) {
     if (IndexGeneration != TablesGeneration) {
         return std::string();  // nothing was read since the tables were emptied
@@ -229,9 +245,9 @@ std::string LookUpStoredDescription(const std::string& name) {
     return TrimText(FirstBlocks[found].description);
 }
 
-void MergeFolderEntries() {
+void MergeFolderEntries(std::vector<std::string> names) {
     NextGuess = 0;
-    for (std::string& name : ListCurrentFolder()) {
+    for (std::string& name : names) {
         std::string description = LookUpStoredDescription(name);
         StoreFolderEntry(std::move(name), std::move(description));
     }
@@ -241,14 +257,23 @@ bool IsDescriptionText(std::string_view text) {
     return text.find("<folder_name>") != std::string_view::npos;
 }
 
-bool LoadDescriptionTables(std::string_view text) {
+LoadResult LoadDescriptionTables(std::string text, std::vector<std::string> names) {
     if (!IsDescriptionText(text)) {
-        return false;
+        return LoadResult::NotADescriptionFile;
     }
-    ResetTables();
-    ScanFileBlocks(text);
-    FolderDescription = ExtractBetween(text, "<folder_description>", "</folder_description>");
-    FileCount = 0;
-    MergeFolderEntries();
-    return true;
+    // A file that needs more memory than there is must not leave the tables half built: the old ones
+    // stay aside until the new ones are whole.
+    TablesSetAside aside;
+    try {
+        SetTablesAside(aside);
+        ResetTables();
+        std::string_view kept = KeepLoadedText(std::move(text));
+        ScanKeptBlocks(kept);
+        FolderDescription = ExtractBetween(kept, "<folder_description>", "</folder_description>");
+        MergeFolderEntries(std::move(names));
+    } catch (const std::bad_alloc&) {
+        PutTablesBack(aside);
+        return LoadResult::OutOfMemory;
+    }
+    return LoadResult::Loaded;
 }

@@ -4,13 +4,20 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "descfile/file_io.h"
 
 // Windows text-mode reading of raw bytes: every CR LF becomes LF, a lone CR stays, a Ctrl+Z byte (0x1A)
 // ends the text.
 std::string DecodeTextMode(std::string_view raw);
 
-// Reads the whole file at path as text (DecodeTextMode). False when it cannot be read.
-bool ReadDescriptionText(const std::string& path, std::string& text);
+// Reads the whole file at path as text (DecodeTextMode), with the file's stamp as it was read. False
+// when it cannot be read or does not fit in memory; reason then holds why.
+bool ReadDescriptionText(const std::string& path,
+                         std::string& text,
+                         FileStamp* stamp = nullptr,
+                         std::string* reason = nullptr);
 
 // Appends the inner text of every "<file>" that has a "</file>" after it to LoadedBlocks, overlapping
 // blocks included, and indexes the blocks by stored name (the first block of a name wins).
@@ -20,13 +27,20 @@ void ScanFileBlocks(std::string_view text);
 // empty when no block carries it. Uses the index ScanFileBlocks builds, so each call costs O(1).
 std::string LookUpStoredDescription(const std::string& name);
 
-// Fills FolderFiles, FolderDescriptions and FileCount (expected 0) from the current directory in
-// enumeration order, each entry with its stored description.
-void MergeFolderEntries();
+// Fills FolderFiles, FolderDescriptions and FileCount (expected 0) from names, a listing of the current
+// directory, in its order, each entry with its stored description.
+void MergeFolderEntries(std::vector<std::string> names);
 
 // True when text can be loaded: it holds "<folder_name>".
 bool IsDescriptionText(std::string_view text);
 
-// Replaces the tables with the text's blocks, its folder description (untrimmed) and the current
-// directory's entries. A text that is no description file changes nothing and gives false.
-bool LoadDescriptionTables(std::string_view text);
+// What a load came to.
+enum class LoadResult {
+    Loaded,               // the tables hold the file's descriptions and the listed entries
+    NotADescriptionFile,  // the text holds no "<folder_name>"; nothing changed
+    OutOfMemory,          // the tables would not fit in memory; nothing changed
+};
+
+// Replaces the tables with the text's blocks, its folder description (untrimmed) and names, a listing
+// of the current directory. Unless the result is Loaded, the tables are as they were.
+LoadResult LoadDescriptionTables(std::string text, std::vector<std::string> names);

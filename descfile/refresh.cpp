@@ -1,19 +1,38 @@
 #include "descfile/refresh.h"
 
-#include <string>
+#include <utility>
 
 #include "descfile/open.h"
-#include "descfile/reader.h"
+#include "descfile/save.h"
+#include "store/folder_list.h"
+#include "store/folder_scan.h"
 #include "store/tables.h"
 
 void RefreshFolder() {
     if (CurrentDescFile.empty()) {
         return;
     }
-    std::string text;
-    if (!ReadDescriptionText(CurrentDescFile, text)) {
-        ShowNotADescriptionFile();
-        return;
+    std::vector<std::string> names;
+    if (ListDescribedFolder(names)) {
+        RefreshWithListing(names, false);
     }
-    LoadDescriptionText(text);
+}
+
+void RefreshWithListing(std::vector<std::string>& names, bool rowsFollowFolder) {
+    // Without unsaved changes the file on disk already holds everything shown, so nothing is written:
+    // writing would replace what another program may have saved since.
+    bool saved = DirtyFlag != 1 || SaveDescriptionFile() == SaveResult::Saved;
+    if (saved) {
+        std::string text;
+        FileStamp stamp;
+        if (ReadAcceptedDescriptionText(CurrentDescFile, text, stamp)) {
+            LoadDescriptionText(CurrentDescFile, std::move(text), names, stamp);
+            return;
+        }
+        if (!rowsFollowFolder) {
+            return;
+        }
+    }
+    ScanFolderIntoTables(std::move(names));
+    FillFileList();
 }

@@ -1,5 +1,7 @@
 #include "descfile/writer.h"
 
+#include <algorithm>
+
 #include "descfile/file_io.h"
 #include "descfile/text_helpers.h"
 #include "store/folder_enum.h"
@@ -7,8 +9,10 @@
 
 namespace {
 
-// Appends text with every LF written as CR LF and nothing else changed.
-void AppendLines(std::string& out, std::string_view text) {
+// Appends text with every LF written as CR LF. A Ctrl+Z byte is written as a space when asked: a reader
+// in text mode stops at one, and every description after it would be lost.
+void AppendLines(std::string& out, std::string_view text, bool ctrlZAsSpace = false) {
+    size_t before = out.size();
     size_t start = 0;
     for (size_t lf = text.find('\n'); lf != std::string_view::npos; lf = text.find('\n', start)) {
         out.append(text.data() + start, lf - start);
@@ -16,6 +20,9 @@ void AppendLines(std::string& out, std::string_view text) {
         start = lf + 1;
     }
     out.append(text.data() + start, text.size() - start);
+    if (ctrlZAsSpace && text.find('\x1A') != std::string_view::npos) {
+        std::replace(out.begin() + static_cast<std::ptrdiff_t>(before), out.end(), '\x1A', ' ');
+    }
 }
 
 }  // namespace
@@ -39,7 +46,7 @@ std::string FormatDescriptionFile(std::string_view folderPath,
     out += "</folder_name>\r\n\r\n";
     if (!folderDescription.empty()) {
         out += "<folder_description>\r\n";
-        AppendLines(out, TrimView(folderDescription));
+        AppendLines(out, TrimView(folderDescription), true);
         out += "\r\n</folder_description>\r\n";
     }
     for (int i = 0; i < count; ++i) {
@@ -47,16 +54,19 @@ std::string FormatDescriptionFile(std::string_view folderPath,
             continue;
         }
         out += "\r\n<file>\r\n<file_name>";
-        AppendLines(out, TrimView(files[i]));
+        // A name is written exactly as listed: the reader compares names untrimmed.
+        AppendLines(out, files[i]);
         out += "</file_name>\r\n<file_description>\r\n";
-        AppendLines(out, TrimView(descriptions[i]));
+        AppendLines(out, TrimView(descriptions[i]), true);
         out += "\r\n</file_description>\r\n</file>\r\n";
     }
     out += "\r\n</file_description_data>";
     return out;
 }
 
-SaveResult SaveTablesToDescriptionFile(const std::string& folderBoxText) {
+FileStamp CurrentDescFileStamp;
+
+SaveResult SaveTablesToDescriptionFile(const std::string& folderBoxText, std::string& reason) {
     if (EditingEnabled != 1) {
         return SaveResult::NotEditing;
     }
@@ -67,9 +77,10 @@ SaveResult SaveTablesToDescriptionFile(const std::string& folderBoxText) {
     }
     std::string bytes = FormatDescriptionFile(CurrentFolderPath(), FolderDescription, FolderFiles,
                                               FolderDescriptions, FileCount);
-    if (!ReplaceFileContent(CurrentDescFile, bytes)) {
+    if (!ReplaceFileContent(CurrentDescFile, bytes, reason)) {
         return SaveResult::Failed;
     }
+    CurrentDescFileStamp = StampOfFile(CurrentDescFile);
     DirtyFlag = 0;
     return SaveResult::Saved;
 }

@@ -5,9 +5,12 @@
 #include <string_view>
 #include <vector>
 
+#include "descfile/file_io.h"
+
 // The exact bytes of a description file for the folder: CR LF for every line end (a CR LF typed into a
 // description reaches the file as CR CR LF), a block for every entry below count with a non-empty
-// description, nothing escaped, no line end after the closing root tag.
+// description, names as listed, a Ctrl+Z in a description written as a space, nothing escaped, no line
+// end after the closing root tag.
 std::string FormatDescriptionFile(std::string_view folderPath,
                                   std::string_view folderDescription,
                                   const std::vector<std::string>& files,
@@ -19,8 +22,14 @@ enum class SaveResult {
     NotEditing,  // no description file created or opened yet: nothing was done
     Saved,       // CurrentDescFile holds the tables
     Failed,      // the file could not be written; it keeps its previous content
+    Declined,    // the user chose not to replace another program's changes; nothing was written
 };
 
+// The description file's stamp when this program last read or wrote it: a different stamp on disk
+// means another program changed the file since.
+extern FileStamp CurrentDescFileStamp;
+
 // Writes the tables to CurrentDescFile, the folder description box's text (when not empty) replacing
-// FolderDescription first. DirtyFlag is cleared only when the file was written.
-SaveResult SaveTablesToDescriptionFile(const std::string& folderBoxText);
+// FolderDescription first. DirtyFlag is cleared and the file's stamp kept only when the file was
+// written; otherwise reason holds why it was not.
+SaveResult SaveTablesToDescriptionFile(const std::string& folderBoxText, std::string& reason);

@@ -8,24 +8,25 @@
 //     folder description, then name and description pairs. The tables are formatted, decoded, scanned
 //     and looked up again.
 //
-// What the round trip must give back. The writer puts TrimText(value) into the file with every LF as
-// CR LF; DecodeTextMode turns every CR LF back into LF and keeps every other CR. Inside a value no CR of
-// the file is followed by a LF that the value itself holds (a CR LF in the value is written CR CR LF,
-// and only the second CR meets the LF), and the writer's own text after a value starts with CR LF or
-// '<', so decoding gives back exactly the bytes the writer took, CRs and NULs included. A description
-// is stored between "<file_description>\n" and "\n</file_description>", so the reader's TrimText sees
-// "\n" + TrimText(d) + "\n" and returns TrimText(d): nothing it strips can stand at either end of an
-// already trimmed text. Hence, for a stored name q (non-empty, TrimText(q) == q, no marker text, no
-// Ctrl+Z):
-//   LookUpStoredDescription(q) == TrimText(d)
-// where d is the description of the first entry with a non-empty description whose TrimText(name) is
-// q, provided that neither d nor anything written before it holds marker text or Ctrl+Z. When no such
-// entry exists and nothing in the whole file holds them, the look-up gives "". Names with CR, LF or
-// NUL inside are checked too: by the argument above they come back byte for byte.
+// What the round trip must give back. The writer puts each name as it stands and TrimText(value) of
+// each description, every Ctrl+Z in it written as a space, into the file with every LF as CR LF;
+// DecodeTextMode turns every CR LF back into LF and keeps every other CR. Inside a value no CR of the
+// file is followed by a LF that the value itself holds (a CR LF in the value is written CR CR LF, and
+// only the second CR meets the LF), and the writer's own text after a value starts with CR LF or '<', so
+// decoding gives back exactly the bytes the writer took, CRs and NULs included. A description is stored
+// between "<file_description>\n" and "\n</file_description>", so the reader's TrimText sees
+// "\n" + W + "\n" for the written W and returns TrimText(W), which is TrimText(d) with Ctrl+Z as space.
+// Hence, for a stored name q (non-empty, no marker text, no Ctrl+Z):
+//   LookUpStoredDescription(q) == TrimText(d with every Ctrl+Z as a space)
+// where d is the description of the first entry named exactly q with a non-empty description, provided
+// that neither d nor anything written before it holds marker text. When no such entry exists and nothing
+// in the whole file holds marker text, the look-up gives "". Names with blanks at their ends, CR, LF or
+// NUL are checked too: by the argument above they come back byte for byte.
 //
 // Left out on purpose: values holding marker text (the format escapes nothing, so such a value is read
-// back as markup), Ctrl+Z (it ends the text in Windows text mode, so everything after it is lost), and
-// everything written after either, since a stray marker can start a block that claims a later name.
+// back as markup), names and folder paths holding Ctrl+Z (Windows allows neither, and the writer keeps
+// them as they are), and everything written after either, since a stray marker can start a block that
+// claims a later name.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -101,6 +102,13 @@ void Expect(bool ok, const char* what) {
     }
 }
 
+// The text with every Ctrl+Z byte replaced by a space, as the writer puts a description.
+std::string CtrlZAsSpace(std::string_view text) {
+    std::string out(text);
+    std::replace(out.begin(), out.end(), '\x1A', ' ');
+    return out;
+}
+
 // True when the text can sit in the file without being read as markup or ending the text.
 bool IsClean(std::string_view text) {
     if (text.find('\x1A') != std::string_view::npos) {
@@ -125,6 +133,11 @@ std::string ReferenceDecode(std::string_view raw) {
         text += kept[i];
     }
     return text;
+}
+
+// True when the text holds no marker text; a Ctrl+Z in a description is written as a space.
+bool IsMarkerFree(std::string_view text) {
+    return IsClean(CtrlZAsSpace(text));
 }
 
 // TrimText done the other way round: the leading strip first, then the trailing one.
@@ -269,7 +282,8 @@ void CheckRoundTrip(const std::vector<std::string>& fields, const std::vector<st
     std::string bytes = FormatDescriptionFile(folderPath, folderDescription, files, descriptions, count);
 
     // Walk the entries in file order, noting for each stored name what its first block must say.
-    bool intact = IsClean(folderPath) && (folderDescription.empty() || IsClean(TrimText(folderDescription)));
+    bool intact =
+        IsClean(folderPath) && (folderDescription.empty() || IsMarkerFree(TrimText(folderDescription)));
     std::unordered_map<std::string, Expected> firstStored;
     int stored = 0;
     for (int i = 0; i < count; ++i) {
@@ -277,9 +291,9 @@ void CheckRoundTrip(const std::vector<std::string>& fields, const std::vector<st
             continue;
         }
         ++stored;
-        std::string name = TrimText(files[i]);
-        std::string description = TrimText(descriptions[i]);
-        bool clean = IsClean(name) && IsClean(description);
+        const std::string& name = files[i];
+        std::string description = TrimText(CtrlZAsSpace(descriptions[i]));
+        bool clean = IsClean(name) && IsMarkerFree(descriptions[i]);
         firstStored.emplace(name, Expected{intact && clean, description});
         intact = intact && clean;
     }
@@ -289,9 +303,10 @@ void CheckRoundTrip(const std::vector<std::string>& fields, const std::vector<st
     if (IsClean(folderPath)) {
         ExpectEqual(ExtractBetween(text, "<folder_name>", "</folder_name>"), folderPath, "folder name",
                     folderPath);
-        if (!folderDescription.empty() && IsClean(TrimText(folderDescription))) {
+        if (!folderDescription.empty() && IsMarkerFree(TrimText(folderDescription))) {
             ExpectEqual(ExtractBetween(text, "<folder_description>", "</folder_description>"),
-                        "\n" + TrimText(folderDescription) + "\n", "folder description", folderDescription);
+                        "\n" + CtrlZAsSpace(TrimText(folderDescription)) + "\n", "folder description",
+                        folderDescription);
         }
     }
 
@@ -307,7 +322,7 @@ void CheckRoundTrip(const std::vector<std::string>& fields, const std::vector<st
 
     LinearLookUp linear;
     for (int i = 0; i < count; ++i) {
-        std::string name = TrimText(files[i]);
+        const std::string& name = files[i];
         if (name.empty() || !IsClean(name)) {
             continue;
         }

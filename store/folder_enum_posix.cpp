@@ -2,18 +2,36 @@
 
 #include <dirent.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
-std::vector<std::string> ListCurrentFolder() {
-    std::vector<std::string> names;
+bool ListCurrentFolder(std::vector<std::string>& names, std::string& reason) {
     DIR* folder = opendir(".");
     if (folder == nullptr) {
-        return names;
+        reason = SystemErrorText(errno);
+        return false;
     }
-    while (dirent* entry = readdir(folder)) {
-        names.emplace_back(entry->d_name);
+    std::vector<std::string> listed;
+    for (;;) {
+        errno = 0;
+        dirent* entry = readdir(folder);
+        if (entry == nullptr) {
+            break;
+        }
+        listed.emplace_back(entry->d_name);
     }
+    int error = errno;
     closedir(folder);
-    return names;
+    if (error != 0) {
+        reason = SystemErrorText(error);
+        return false;
+    }
+    names = std::move(listed);
+    return true;
+}
+
+std::string SystemErrorText(unsigned long code) {
+    return std::strerror(static_cast<int>(code));
 }
 
 std::string CurrentFolderPath() {
@@ -24,6 +42,12 @@ std::string CurrentFolderPath() {
     return std::string(path);
 }
 
-bool ChangeCurrentFolder(const std::string& folder) {
-    return chdir(folder.c_str()) == 0;
+bool ChangeCurrentFolder(const std::string& folder, std::string* reason) {
+    if (chdir(folder.c_str()) == 0) {
+        return true;
+    }
+    if (reason != nullptr) {
+        *reason = SystemErrorText(errno);
+    }
+    return false;
 }

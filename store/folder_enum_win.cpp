@@ -2,18 +2,142 @@
 
 #include <windows.h>
 
-std::vector<std::string> ListCurrentFolder() {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA("*.*", &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        return names;
+#include "store/exact_names.h"
+#include "store/tables.h"
+
+std::vector<std::wstring> ListedExactNames;
+std::wstring ListedFolder;
+
+namespace {
+
+// The ANSI form of a wide name, as the A functions give it: best-fit letters, "?" where none fits.
+std::string AnsiOf(const wchar_t* wide) {
+    int size = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1) {
+        return std::string();
     }
-    do {
-        names.emplace_back(found.cFileName);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
+    std::string ansi(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, &ansi[0], size, nullptr, nullptr);
+    ansi.resize(static_cast<size_t>(size) - 1);
+    return ansi;
+}
+
+std::wstring WideOf(const std::string& ansi) {
+    int size = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
+    if (size <= 1) {
+        return std::wstring();
+    }
+    std::wstring wide(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &wide[0], size);
+    wide.resize(static_cast<size_t>(size) - 1);
+    return wide;
+}
+
+std::wstring CurrentFolderWide() {
+    DWORD size = GetCurrentDirectoryW(0, nullptr);
+    if (size == 0) {
+        return std::wstring();
+    }
+    std::wstring folder(size, L'\0');
+    DWORD length = GetCurrentDirectoryW(size, &folder[0]);
+    if (length == 0 || length >= size) {
+        return std::wstring();
+    }
+    folder.resize(length);
+    return folder;
+}
+
+// A full path with the prefix that stops Windows from normalising it: "\\?\C:\...", "\\?\UNC\server\...".
+std::wstring WithoutNormalising(const std::wstring& full) {
+    if (full.compare(0, 4, L"\\\\?\\") == 0) {
+        return full;
+    }
+    if (full.compare(0, 2, L"\\\\") == 0) {
+        return L"\\\\?\\UNC\\" + full.substr(2);
+    }
+    return L"\\\\?\\" + full;
+}
+
+// folder joined with name; a drive root already ends with its backslash.
+std::wstring Joined(const std::wstring& folder, const std::wstring& name) {
+    if (!folder.empty() && folder.back() == L'\\') {
+        return folder + name;
+    }
+    return folder + L'\\' + name;
+}
+
+// The folder that holds folder; folder itself when it is a root.
+std::wstring ParentOf(const std::wstring& folder) {
+    size_t slash = folder.find_last_of(L'\\');
+    if (slash == std::wstring::npos || slash + 1 == folder.size()) {
+        return folder;
+    }
+    // "C:\photos" gives "C:\", which needs its backslash to name the root.
+    if (folder.find(L'\\') == slash) {
+        return folder.substr(0, slash + 1);
+    }
+    return folder.substr(0, slash);
+}
+
+// The exact name behind slot index, when the tables still come from the last listing of this folder.
+const std::wstring* ExactNameOf(int index) {
+    if (index < 0 || index >= FileCount || static_cast<size_t>(index) >= ListedExactNames.size()) {
+        return nullptr;
+    }
+    const std::wstring& exact = ListedExactNames[static_cast<size_t>(index)];
+    if (AnsiOf(exact.c_str()) != FolderFiles[static_cast<size_t>(index)] ||
+        CurrentFolderWide() != ListedFolder) {
+        return nullptr;
+    }
+    return &exact;
+}
+
+}  // namespace
+
+bool ListCurrentFolder(std::vector<std::string>& names, std::string& reason) {
+    std::wstring folder = CurrentFolderWide();
+    std::vector<std::string> listed;
+    std::vector<std::wstring> exact;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(L"*.*", &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        // Only an empty drive root matches nothing; a folder that is gone must not pass for one.
+        DWORD attributes = GetFileAttributesW(L".");
+        if (error != ERROR_FILE_NOT_FOUND || attributes == INVALID_FILE_ATTRIBUTES ||
+            !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            reason = SystemErrorText(error == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : error);
+            return false;
+        }
+    } else {
+        do {
+            listed.push_back(AnsiOf(found.cFileName));
+            exact.emplace_back(found.cFileName);
+        } while (FindNextFileW(search, &found));
+        DWORD error = GetLastError();
+        FindClose(search);
+        if (error != ERROR_NO_MORE_FILES) {
+            reason = SystemErrorText(error);
+            return false;
+        }
+    }
+    names = std::move(listed);
+    ListedExactNames = std::move(exact);
+    ListedFolder = std::move(folder);
+    return true;
+}
+
+std::string SystemErrorText(unsigned long code) {
+    char* text = nullptr;
+    DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string words = length > 0 ? std::string(text, length) : "Error " + std::to_string(code);
+    LocalFree(text);
+    while (!words.empty() && (words.back() == '\n' || words.back() == '\r' || words.back() == ' ')) {
+        words.pop_back();
+    }
+    return words;
 }
 
 std::string CurrentFolderPath() {
@@ -25,6 +149,48 @@ std::string CurrentFolderPath() {
     return std::string(path, length);
 }
 
-bool ChangeCurrentFolder(const std::string& folder) {
-    return SetCurrentDirectoryA(folder.c_str()) != 0;
+bool ChangeCurrentFolder(const std::string& folder, std::string* reason) {
+    if (SetCurrentDirectoryA(folder.c_str())) {
+        return true;
+    }
+    if (reason != nullptr) {
+        *reason = SystemErrorText(GetLastError());
+    }
+    return false;
+}
+
+std::wstring ExactPathOfEntry(int index) {
+    const std::wstring* exact = ExactNameOf(index);
+    if (exact == nullptr || ListedFolder.empty()) {
+        return std::wstring();
+    }
+    if (*exact == L".") {
+        return WithoutNormalising(ListedFolder);
+    }
+    if (*exact == L"..") {
+        return WithoutNormalising(ParentOf(ListedFolder));
+    }
+    return WithoutNormalising(Joined(ListedFolder, *exact));
+}
+
+std::wstring UnnormalisedPath(const std::string& path) {
+    std::wstring wide = WideOf(path);
+    DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (wide.empty() || size == 0) {
+        return std::wstring();
+    }
+    std::wstring full(size, L'\0');
+    DWORD length = GetFullPathNameW(wide.c_str(), size, &full[0], nullptr);
+    if (length == 0 || length >= size) {
+        return std::wstring();
+    }
+    full.resize(length);
+    return WithoutNormalising(full);
+}
+
+bool EntryIsNamed(int index, const std::string& name) {
+    const std::wstring* exact = ExactNameOf(index);
+    std::wstring entry = exact != nullptr ? *exact : WideOf(FolderFiles[static_cast<size_t>(index)]);
+    std::wstring other = WideOf(name);
+    return CompareStringOrdinal(entry.c_str(), -1, other.c_str(), -1, TRUE) == CSTR_EQUAL;
 }

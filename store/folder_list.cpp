@@ -5,15 +5,32 @@
 #include <commctrl.h>
 
 #include <string>
+#include <utility>
 
 #include "app/main_window.h"
+#include "store/folder_enum.h"
 #include "store/folder_scan.h"
 #include "store/tables.h"
 
-void ScanFolder() {
-    SendMessageA(FileList, LVM_DELETEALLITEMS, 0, 0);
-    ScanFolderIntoTables();
+bool ListDescribedFolder(std::vector<std::string>& names) {
+    std::string reason;
+    if (ListCurrentFolder(names, reason)) {
+        return true;
+    }
+    std::string message =
+        "The folder\n" + CurrentFolderPath() + "\ncannot be listed:\n" + reason + "\n\nNothing was changed.";
+    MessageBoxA(MainWindow, message.c_str(), "Error", MB_ICONERROR);
+    return false;
+}
+
+bool ScanFolder() {
+    std::vector<std::string> names;
+    if (!ListDescribedFolder(names)) {
+        return false;
+    }
+    ScanFolderIntoTables(std::move(names));
     FillFileList();
+    return true;
 }
 
 void FillFileList() {

@@ -5,9 +5,16 @@
 
 #include <commctrl.h>
 
+#include <string>
+#include <vector>
+
 // Reads the current directory's entry names into the tables (descriptions stay with their names)
-// and rebuilds the list.
-void ScanFolder();
+// and rebuilds the list. A folder that cannot be listed is reported and changes nothing: false.
+bool ScanFolder();
+
+// Lists the current directory into names. A folder that cannot be listed (gone, unplugged, not
+// readable) is reported in a message box naming it and the system's reason, and gives false.
+bool ListDescribedFolder(std::vector<std::string>& names);
 
 // Rebuilds every row of the file list from the tables, row r showing slot r, and shows the number of
 // entries in the status bar. The rows hold no texts: the list asks for them (FileListText).

@@ -4,10 +4,9 @@
 #include <unordered_map>
 #include <utility>
 
-#include "store/folder_enum.h"
 #include "store/tables.h"
 
-void ScanFolderIntoTables() {
+void ScanFolderIntoTables(std::vector<std::string> names) {
     // Another program may have added or removed entries since the tables were built, so the
     // descriptions are paired with the new names by name, never by index.
     std::unordered_map<std::string, std::string> described;
@@ -16,7 +15,6 @@ void ScanFolderIntoTables() {
             described.emplace(FolderFiles[i], std::move(FolderDescriptions[i]));
         }
     }
-    std::vector<std::string> names = ListCurrentFolder();
     for (int i = 0; i < FileCount; ++i) {
         FolderDescriptions[i].clear();
     }

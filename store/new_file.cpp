@@ -1,6 +1,8 @@
 #include "store/new_file.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/file_dialogs.h"
 #include "app/main_window.h"
@@ -9,28 +11,44 @@
 #include "descfile/text_helpers.h"
 #include "store/folder_enum.h"
 #include "store/folder_list.h"
+#include "store/folder_scan.h"
 #include "store/tables.h"
 
 void NewDescriptionFile(HWND owner) {
+    if (!AskToSaveChanges(owner)) {
+        return;
+    }
     char path[MAX_PATH] = "file descriptions.desc";
     std::string previousFolder;
     if (!ChooseDescriptionFile(FileDialogKind::Save, owner, path, previousFolder)) {
+        return;
+    }
+    // An existing file is not emptied here: the save below replaces it whole, so a failing save
+    // leaves it intact. A new one is listed with the folder's other entries.
+    bool existed = StampOfFile(path).exists;
+    CreateFileIfMissing(path);
+    std::vector<std::string> names;
+    if (!ListDescribedFolder(names)) {
+        if (!existed) {
+            DeleteFileA(path);
+        }
+        ChangeCurrentFolder(previousFolder);
         return;
     }
 
     ResetTables();
     FolderDescription = "A folder";
     ShowFolderDescription(FolderDescription);
-    // An existing file is not emptied here: the save below replaces it whole, so a failing save
-    // leaves it intact.
-    CreateFileIfMissing(path);
     CurrentDescFile = path;
     CurrentDescFileName = ExtractFileName(CurrentDescFile);
+    // The user chose to replace whatever the file held, so the save below does not ask about it.
+    CurrentDescFileStamp = StampOfFile(CurrentDescFile);
     SavedFlag = 1;
     DirtyFlag = 0;
     SetWindowTextA(WorkingDirEdit, CurrentFolderPath().c_str());
     ShowDescriptionFileTitle(CurrentDescFile);
     EnableEditing();
-    ScanFolder();
+    ScanFolderIntoTables(std::move(names));
+    FillFileList();
     SaveDescriptionFile();
 }

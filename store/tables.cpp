@@ -49,6 +49,37 @@ void ResetTables() {
     }
 }
 
+void SetTablesAside(TablesSetAside& aside) {
+    // The empty tables are made before anything moves, so running out of memory here changes nothing.
+    std::vector<std::string> files(TableSlots), descriptions(TableSlots);
+    std::vector<std::string_view> blocks(TableSlots);
+    aside.files.swap(FolderFiles);
+    FolderFiles.swap(files);
+    aside.descriptions.swap(FolderDescriptions);
+    FolderDescriptions.swap(descriptions);
+    aside.blocks.swap(LoadedBlocks);
+    LoadedBlocks.swap(blocks);
+    aside.texts.swap(LoadedTexts);
+    LoadedTexts.clear();
+    aside.fileCount = std::exchange(FileCount, 0);
+    aside.blockCount = std::exchange(BlockCount, 0);
+    aside.folderDescription.swap(FolderDescription);
+    FolderDescription.clear();
+    ++TablesGeneration;
+}
+
+void PutTablesBack(TablesSetAside& aside) {
+    FolderFiles = std::move(aside.files);
+    FolderDescriptions = std::move(aside.descriptions);
+    LoadedBlocks = std::move(aside.blocks);
+    LoadedTexts = std::move(aside.texts);
+    FileCount = aside.fileCount;
+    BlockCount = aside.blockCount;
+    FolderDescription = std::move(aside.folderDescription);
+    // Whatever was derived from the tables in between belongs to the load that failed.
+    ++TablesGeneration;
+}
+
 void StoreFolderEntry(std::string name, std::string description) {
     PutInSlot(FolderFiles, FileCount, std::move(name));
     PutInSlot(FolderDescriptions, FileCount, std::move(description));

@@ -47,6 +47,22 @@ extern int SelectedIndex;
 // counts); the paths, the flags and SelectedIndex keep their values.
 void ResetTables();
 
+// The tables, counts and folder description moved aside whole, so that a load that cannot finish can
+// put them back as they were.
+struct TablesSetAside {
+    std::vector<std::string> files, descriptions;
+    std::vector<std::string_view> blocks;
+    std::deque<std::string> texts;
+    int fileCount = 0, blockCount = 0;
+    std::string folderDescription;
+};
+
+// Moves the tables into aside and leaves empty ones of TableSlots slots in their place.
+void SetTablesAside(TablesSetAside& aside);
+
+// Puts the tables that SetTablesAside moved away back in place, dropping what is there now.
+void PutTablesBack(TablesSetAside& aside);
+
 // Stores an entry and its description at slot FileCount and counts it, growing the tables when full.
 void StoreFolderEntry(std::string name, std::string description);
 

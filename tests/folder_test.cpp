@@ -10,6 +10,7 @@
 #include "store/folder_enum.h"
 #include "store/folder_scan.h"
 #include "store/tables.h"
+#include "tests/core_calls.h"
 #include "tests/test_folder.h"
 
 namespace {
@@ -51,16 +52,16 @@ TEST_F(FolderTest, EnumerationListsEveryEntryUnfiltered) {
     folder.Write("a.txt", "");
     folder.Write(".hidden", "");
     ASSERT_EQ(mkdir((folder.Path() + "/sub").c_str(), 0755), 0);
-    EXPECT_EQ(Sorted(ListCurrentFolder()), (std::vector<std::string>{".", "..", ".hidden", "a.txt", "sub"}));
+    EXPECT_EQ(Sorted(Listing()), (std::vector<std::string>{".", "..", ".hidden", "a.txt", "sub"}));
     EXPECT_EQ(CurrentFolderPath(), folder.Path());
 }
 
 TEST_F(FolderTest, ScanFollowsEnumerationOrderAndKeepsDescriptionsWithTheirNames) {
     folder.Write("a.txt", "");
     folder.Write("b.txt", "");
-    ScanFolderIntoTables();
+    ScanFolderIntoTables(Listing());
     EXPECT_EQ(FileCount, 4);
-    EXPECT_EQ(TableNames(), ListCurrentFolder());
+    EXPECT_EQ(TableNames(), Listing());
     for (int i = 0; i < FileCount; ++i) {
         FolderDescriptions[i] = "about " + FolderFiles[i];
     }
@@ -68,8 +69,8 @@ TEST_F(FolderTest, ScanFollowsEnumerationOrderAndKeepsDescriptionsWithTheirNames
     ASSERT_EQ(remove((folder.Path() + "/a.txt").c_str()), 0);
     folder.Write("c.txt", "");
     folder.Write("d.txt", "");
-    ScanFolderIntoTables();
-    EXPECT_EQ(TableNames(), ListCurrentFolder());
+    ScanFolderIntoTables(Listing());
+    EXPECT_EQ(TableNames(), Listing());
     EXPECT_EQ(FileCount, 5);
     EXPECT_EQ(DescriptionOf("b.txt"), "about b.txt");
     EXPECT_EQ(DescriptionOf("."), "about .");
@@ -83,7 +84,7 @@ TEST_F(FolderTest, WriteReadMergeRoundTrip) {
         folder.Write(name, "");
     }
     folder.Write("file descriptions.desc", "");
-    ScanFolderIntoTables();
+    ScanFolderIntoTables(Listing());
     for (int i = 0; i < FileCount; ++i) {
         if (FolderFiles[i] == "pond.jpg")
             FolderDescriptions[i] = "The pond after cleaning.";
@@ -94,13 +95,13 @@ TEST_F(FolderTest, WriteReadMergeRoundTrip) {
         if (FolderFiles[i] == "..")
             FolderDescriptions[i] = "the parent";
     }
-    ASSERT_EQ(SaveTablesToDescriptionFile("Pictures of the back garden."), SaveResult::Saved);
+    ASSERT_EQ(SaveTables("Pictures of the back garden."), SaveResult::Saved);
 
     std::string text;
     ASSERT_TRUE(ReadDescriptionText(CurrentDescFile, text));
-    ASSERT_TRUE(LoadDescriptionTables(text));
+    ASSERT_TRUE(LoadTables(text));
     EXPECT_EQ(FolderDescription, "\nPictures of the back garden.\n");  // kept untrimmed
-    EXPECT_EQ(TableNames(), ListCurrentFolder());
+    EXPECT_EQ(TableNames(), Listing());
     EXPECT_EQ(DescriptionOf("pond.jpg"), "The pond after cleaning.");
     EXPECT_EQ(DescriptionOf("shed plan.txt"), "Measurements.\r\nSecond version.");  // typed breaks come back
     EXPECT_EQ(DescriptionOf("x&y.txt"), "a & b <i>");
@@ -110,7 +111,7 @@ TEST_F(FolderTest, WriteReadMergeRoundTrip) {
 
     // Saving what was loaded gives the same bytes again.
     std::string first = folder.Read("file descriptions.desc");
-    ASSERT_EQ(SaveTablesToDescriptionFile(FolderDescription), SaveResult::Saved);
+    ASSERT_EQ(SaveTables(FolderDescription), SaveResult::Saved);
     EXPECT_EQ(folder.Read("file descriptions.desc"), first);
 }
 
@@ -121,8 +122,8 @@ TEST_F(FolderTest, OpeningAChangedFolderDropsGoneFilesAndAddsNewOnes) {
         "<folder_name>C:\\elsewhere</folder_name>"
         "<file><file_name>gone.txt</file_name><file_description>lost</file_description></file>"
         "<file><file_name>kept.txt</file_name><file_description>stays</file_description></file>";
-    ASSERT_TRUE(LoadDescriptionTables(text));
-    EXPECT_EQ(TableNames(), ListCurrentFolder());
+    ASSERT_TRUE(LoadTables(text));
+    EXPECT_EQ(TableNames(), Listing());
     EXPECT_EQ(DescriptionOf("kept.txt"), "stays");
     EXPECT_EQ(DescriptionOf("new.txt"), "");
     EXPECT_EQ(DescriptionOf("gone.txt"), "(absent)");

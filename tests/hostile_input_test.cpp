@@ -12,6 +12,7 @@
 #include "descfile/writer.h"
 #include "store/folder_enum.h"
 #include "store/tables.h"
+#include "tests/core_calls.h"
 
 using namespace std::string_literals;
 namespace fs = std::filesystem;
@@ -146,7 +147,7 @@ TEST_F(HostileInput, EachBadFileHasItsOutcome) {
         ResetTables();
         StoreFolderEntry("untouched", "kept");
         FolderDescription = "before";
-        bool loaded = LoadDescriptionTables(DecodeTextMode(c.raw));
+        bool loaded = LoadTables(DecodeTextMode(c.raw));
         EXPECT_EQ(loaded, c.accepted) << c.what;
         if (!loaded) {
             EXPECT_EQ(FileCount, 1) << c.what;
@@ -155,7 +156,7 @@ TEST_F(HostileInput, EachBadFileHasItsOutcome) {
             continue;
         }
         EXPECT_EQ(BlockCount, c.blocks) << c.what;
-        EXPECT_EQ(FileCount, static_cast<int>(ListCurrentFolder().size())) << c.what;
+        EXPECT_EQ(FileCount, static_cast<int>(Listing().size())) << c.what;
         for (const auto& row : c.rows) {
             EXPECT_EQ(Description(row.first), row.second) << c.what << ": " << row.first;
         }
@@ -168,7 +169,7 @@ TEST_F(HostileInput, AHundredThousandBlocksAllFindTheirEntries) {
         text += Block("entry" + std::to_string(i), "description " + std::to_string(i));
     }
     text += Block("b.txt", "the last block");
-    ASSERT_TRUE(LoadDescriptionTables(text));
+    ASSERT_TRUE(LoadTables(text));
     EXPECT_EQ(BlockCount, 100001);
     EXPECT_EQ(Description("b.txt"), "the last block");
     EXPECT_EQ(LookUpStoredDescription("entry99999"), "description 99999");
@@ -189,7 +190,7 @@ TEST_F(HostileInput, FiftyMegabytesOfNestedBlocksReadInLinearTime) {
     folder.Write("hostile.desc", raw);
     std::string text;
     ASSERT_TRUE(ReadDescriptionText(folder.PathOf("hostile.desc"), text));
-    ASSERT_TRUE(LoadDescriptionTables(text));
+    ASSERT_TRUE(LoadTables(text));
     EXPECT_EQ(BlockCount, opened);
     EXPECT_EQ(Description("a.txt"), "deep");
     EXPECT_EQ(LoadedBlocks[BlockCount - 1],
@@ -204,7 +205,7 @@ TEST_F(HostileInput, AFiftyMegabyteDescriptionRoundTrips) {
     folder.Write("big.desc", FormatDescriptionFile("C:\\x", "", files, descriptions, 1));
     std::string text;
     ASSERT_TRUE(ReadDescriptionText(folder.PathOf("big.desc"), text));
-    ASSERT_TRUE(LoadDescriptionTables(text));
+    ASSERT_TRUE(LoadTables(text));
     EXPECT_EQ(Description("a.txt"), huge);
 }
 

@@ -7,6 +7,7 @@
 #include "descfile/text_helpers.h"
 #include "descfile/writer.h"
 #include "store/tables.h"
+#include "tests/core_calls.h"
 #include "tests/test_folder.h"
 
 using namespace std::string_literals;
@@ -204,7 +205,7 @@ TEST_F(ReaderTest, LoadingRejectsTextWithoutFolderNameAndChangesNothing) {
                                     "<file><file_name>kept</file_name></file>",
                                     "\x1A<folder_name>"};
     for (const std::string& raw : rejected) {
-        EXPECT_FALSE(LoadDescriptionTables(DecodeTextMode(raw))) << testing::PrintToString(raw);
+        EXPECT_FALSE(LoadTables(DecodeTextMode(raw))) << testing::PrintToString(raw);
         EXPECT_EQ(FileCount, 1);
         EXPECT_EQ(FolderFiles[0], "kept");
         EXPECT_EQ(FolderDescriptions[0], "description");
@@ -215,7 +216,7 @@ TEST_F(ReaderTest, LoadingRejectsTextWithoutFolderNameAndChangesNothing) {
 
 TEST_F(ReaderTest, FolderNameAnywhereMakesTheTextValid) {
     TestFolder folder;
-    EXPECT_TRUE(LoadDescriptionTables("<file><file_description><folder_name></file_description></file>"));
+    EXPECT_TRUE(LoadTables("<file><file_description><folder_name></file_description></file>"));
     EXPECT_EQ(BlockCount, 1);
     EXPECT_EQ(FolderDescription, "");
 }

@@ -11,6 +11,7 @@
 #include "descfile/writer.h"
 #include "store/folder_enum.h"
 #include "store/tables.h"
+#include "tests/core_calls.h"
 #include "tests/test_folder.h"
 
 namespace {
@@ -36,7 +37,7 @@ TEST(Scale, AHundredThousandEntriesSurviveLoadSaveAndReload) {
     for (int round = 0; round < 2; ++round) {
         std::string text;
         ASSERT_TRUE(ReadDescriptionText(CurrentDescFile, text));
-        ASSERT_TRUE(LoadDescriptionTables(text));
+        ASSERT_TRUE(LoadTables(text));
         ASSERT_EQ(BlockCount, entries);
         ASSERT_EQ(FileCount, entries + 3);  // ".", ".." and the description file
         int described = 0;
@@ -50,7 +51,7 @@ TEST(Scale, AHundredThousandEntriesSurviveLoadSaveAndReload) {
             ++described;
         }
         EXPECT_EQ(described, entries);
-        ASSERT_EQ(SaveTablesToDescriptionFile(FolderDescription), SaveResult::Saved);
+        ASSERT_EQ(SaveTables(FolderDescription), SaveResult::Saved);
     }
     EditingEnabled = 0;
     ResetTables();

@@ -6,6 +6,7 @@
 #include "descfile/file_io.h"
 #include "descfile/writer.h"
 #include "store/tables.h"
+#include "tests/core_calls.h"
 #include "tests/test_folder.h"
 
 namespace {
@@ -63,9 +64,17 @@ TEST(FormatDescriptionFile, ValuesAreWrittenAsTheyStand) {
         {"markers and ampersands are not escaped", "", "x&y.txt", "</file_description> & <b>",
          "\r\n<file>\r\n<file_name>x&y.txt</file_name>\r\n<file_description>\r\n</file_description> & <b>\r\n"
          "</file_description>\r\n</file>\r\n"},
-        {"names are trimmed", "", " lead.txt", "d",
-         "\r\n<file>\r\n<file_name>lead.txt</file_name>\r\n<file_description>\r\nd\r\n</"
+        {"a name keeps its leading blank", "", " lead.txt", "d",
+         "\r\n<file>\r\n<file_name> lead.txt</file_name>\r\n<file_description>\r\nd\r\n</"
          "file_description>\r\n</file>\r\n"},
+        {"a name keeps its trailing blank", "", "trail.txt ", "d",
+         "\r\n<file>\r\n<file_name>trail.txt </file_name>\r\n<file_description>\r\nd\r\n</"
+         "file_description>\r\n</file>\r\n"},
+        {"a Ctrl+Z in a description is written as a space", "", "a", "log\x1A end\x1A",
+         "\r\n<file>\r\n<file_name>a</file_name>\r\n<file_description>\r\nlog  end \r\n</"
+         "file_description>\r\n</file>\r\n"},
+        {"a Ctrl+Z in the folder description is written as a space", "\x1Ahere", "a", "",
+         "<folder_description>\r\n here\r\n</folder_description>\r\n"},
         {"a bare LF inside a value becomes CR LF", "", "a", "one\ntwo",
          "\r\n<file>\r\n<file_name>a</file_name>\r\n<file_description>\r\none\r\ntwo\r\n</"
          "file_description>\r\n</file>\r\n"},
@@ -121,7 +130,7 @@ class SaveTablesTest : public testing::Test {
 
 TEST_F(SaveTablesTest, NothingHappensBeforeAFileIsInUse) {
     EditingEnabled = 0;
-    EXPECT_EQ(SaveTablesToDescriptionFile("text"), SaveResult::NotEditing);
+    EXPECT_EQ(SaveTables("text"), SaveResult::NotEditing);
     EXPECT_FALSE(folder.Has("file descriptions.desc"));
     EXPECT_EQ(DirtyFlag, 1);
     EXPECT_EQ(SavedFlag, 0);
@@ -131,7 +140,7 @@ TEST_F(SaveTablesTest, NothingHappensBeforeAFileIsInUse) {
 TEST_F(SaveTablesTest, WritesTheFolderPathAndTakesTheBoxText) {
     StoreFolderEntry("pond.jpg", "The pond after cleaning.");
     StoreFolderEntry("tree.jpg", "");
-    ASSERT_EQ(SaveTablesToDescriptionFile("Pictures"), SaveResult::Saved);
+    ASSERT_EQ(SaveTables("Pictures"), SaveResult::Saved);
     EXPECT_EQ(FolderDescription, "Pictures");
     EXPECT_EQ(DirtyFlag, 0);
     EXPECT_EQ(SavedFlag, 1);
@@ -143,7 +152,7 @@ TEST_F(SaveTablesTest, WritesTheFolderPathAndTakesTheBoxText) {
 
 TEST_F(SaveTablesTest, AnEmptyBoxKeepsThePreviousFolderDescription) {
     FolderDescription = "Loaded before";
-    ASSERT_EQ(SaveTablesToDescriptionFile(""), SaveResult::Saved);
+    ASSERT_EQ(SaveTables(""), SaveResult::Saved);
     EXPECT_EQ(FolderDescription, "Loaded before");
     EXPECT_NE(folder.Read("file descriptions.desc").find("Loaded before"), std::string::npos);
 }
@@ -152,7 +161,7 @@ TEST_F(SaveTablesTest, AFailedSaveLeavesTheOldFileAndTheDirtyFlag) {
     folder.Write("file descriptions.desc", "old bytes");
     StoreFolderEntry("a", std::string(3 << 20, 'x'));  // several chunks
     AllowChunkWrite = [](size_t written) { return written == 0; };
-    EXPECT_EQ(SaveTablesToDescriptionFile("box"), SaveResult::Failed);
+    EXPECT_EQ(SaveTables("box"), SaveResult::Failed);
     EXPECT_EQ(DirtyFlag, 1);
     EXPECT_EQ(folder.Read("file descriptions.desc"), "old bytes");
     EXPECT_FALSE(folder.Has("file descriptions.desc.saving~"));
@@ -162,7 +171,7 @@ TEST_F(SaveTablesTest, AReadOnlyFileIsNotOverwritten) {
     folder.Write("file descriptions.desc", "read-only bytes");
     ASSERT_EQ(system(("chmod a-w '" + CurrentDescFile + "'").c_str()), 0);
     StoreFolderEntry("a", "b");
-    EXPECT_EQ(SaveTablesToDescriptionFile(""), SaveResult::Failed);
+    EXPECT_EQ(SaveTables(""), SaveResult::Failed);
     EXPECT_EQ(DirtyFlag, 1);
     EXPECT_EQ(folder.Read("file descriptions.desc"), "read-only bytes");
     EXPECT_FALSE(folder.Has("file descriptions.desc.saving~"));
@@ -171,7 +180,7 @@ TEST_F(SaveTablesTest, AReadOnlyFileIsNotOverwritten) {
 TEST_F(SaveTablesTest, AMissingFolderFailsWithoutCreatingAnything) {
     CurrentDescFile = folder.Path() + "/gone/file descriptions.desc";
     StoreFolderEntry("a", "b");
-    EXPECT_EQ(SaveTablesToDescriptionFile(""), SaveResult::Failed);
+    EXPECT_EQ(SaveTables(""), SaveResult::Failed);
     EXPECT_FALSE(folder.Has("gone"));
     EXPECT_EQ(DirtyFlag, 1);
 }

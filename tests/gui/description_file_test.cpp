@@ -214,15 +214,21 @@ TEST_F(DescriptionFileTest, ARefusedFileChangesNothingAndIsNeverWritten) {
     WinFolder other;
     other.Write("notes.txt", "just some notes, <file> and all");
     other.Write("empty.desc", "");
-    const std::string refused[] = {other.PathOf("notes.txt"), other.PathOf("empty.desc"),
-                                   other.PathOf("missing.desc"), other.Path()};
-    for (const std::string& path : refused) {
+    const std::string unreadable = "cannot be read:\n";
+    const std::pair<std::string, std::string> refused[] = {
+        {other.PathOf("notes.txt"), "Not a valid description file"},
+        {other.PathOf("empty.desc"), "Not a valid description file"},
+        {other.PathOf("missing.desc"),
+         "The description file\n" + other.PathOf("missing.desc") + "\n" + unreadable},
+        {other.Path(), "The description file\n" + other.Path() + "\n" + unreadable}};
+    for (const auto& [path, message] : refused) {
         BoxSeen box;
         AnswerMessageBox(IDOK, &box);
         OpenThroughSeam(path);
         EXPECT_TRUE(box.shown) << path;
         EXPECT_EQ(box.caption, "Error");
-        EXPECT_EQ(box.text, "Not a valid description file");
+        // A file that cannot be read at all is said so, with the system's reason after the path.
+        EXPECT_EQ(box.text.substr(0, message.size()), message) << path;
         EXPECT_EQ(ListRows(), rows);
         EXPECT_EQ(FileCount, static_cast<int>(rows.size()));
         EXPECT_EQ(TextOf(MainWindow), title);

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "app/main_window.h"
 #include "descfile/refresh.h"
 #include "resources/resource_ids.h"
+#include "store/exact_names.h"
 #include "store/folder_list.h"
 #include "store/tables.h"
 #include "tests/gui/gui_harness.h"
@@ -190,17 +192,13 @@ TEST_F(FileActionsTest, OpenFileUsesTheShellAndKeepsTheDialogOpen) {
     WithDescriptionDialog("shed plan.txt", [&](HWND dialog) {
         SendMessageA(GetDlgItem(dialog, IDC_OPEN_FILE), BM_CLICK, 0, 0);
         SendMessageA(GetDlgItem(dialog, IDC_OPEN_FILE), BM_CLICK, 0, 0);
-        callsWhileOpen = ShellCalls.size();
+        callsWhileOpen = ShellItemsOpened.size();
         openAfterClick = IsWindow(dialog);
         PostMessageA(dialog, WM_CLOSE, 0, 0);
     });
     EXPECT_TRUE(openAfterClick);
     ASSERT_EQ(callsWhileOpen, 2u);
-    EXPECT_EQ(ShellCalls[0].verb, "open");
-    EXPECT_EQ(ShellCalls[0].file, "shed plan.txt");
-    EXPECT_FALSE(ShellCalls[0].hasParameters);
-    EXPECT_FALSE(ShellCalls[0].hasDirectory);
-    EXPECT_EQ(ShellCalls[0].show, SW_SHOWNORMAL);
+    EXPECT_EQ(ShellItemsOpened[0], folder.ExactPathOf(L"shed plan.txt"));
 }
 
 TEST_F(FileActionsTest, ContextMenuOffersItemCommandsOnlyWithASelectedRow) {
@@ -290,6 +288,125 @@ TEST_F(FileActionsTest, TheDescriptionFileInUseCannotBeDeletedInAnySpelling) {
         EXPECT_EQ(box.text, "Cannot delete description file while application is running.");
         EXPECT_TRUE(folder.Has("file descriptions.desc"));
     }
+    // Letters are folded one by one, as the file system does, not by a language's rules: "strasse" is
+    // another file than the description file "stra\xDF" + "e", and may be deleted.
+    folder.Write("strasse.desc", "");
+    ListCommand(IDM_REFRESH_FOLDER);
+    CurrentDescFileName =
+        "stra\xDF"
+        "e.desc";
+    SelectRow(RowOf("strasse.desc"));
+    BoxSeen question;
+    AnswerMessageBox(IDYES, &question);
+    PressKey(VK_DELETE);
+    EXPECT_EQ(question.text, "Delete file?");
+    EXPECT_FALSE(folder.Has("strasse.desc"));
+}
+
+// Each odd name beside the name Windows or the ANSI conversion would turn it into.
+const std::pair<std::wstring, std::wstring> OddNames[] = {
+    {L"dot.", L"dot"},                           // Windows strips a trailing dot from a path
+    {L"trail.txt ", L"trail.txt"},               // and a trailing blank
+    {L"\x03A9mega.txt", L"Omega.txt"},           // listed in ANSI with a best-fit letter
+    {L"\xFF41.txt", L"a.txt"},                   // full-width a, likewise
+    {L"\x65E5\x672C.txt", L"\x4E2D\x56FD.txt"},  // both listed as "??.txt"
+};
+
+// The row that shows the entry of exactly that name; -1 when none does.
+int RowOfExact(const std::wstring& name) {
+    for (int i = 0; i < FileCount && i < static_cast<int>(ListedExactNames.size()); ++i) {
+        if (ListedExactNames[static_cast<size_t>(i)] == name) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+TEST_F(FileActionsTest, DeleteAndOpenReachExactlyTheListedEntry) {
+    for (const auto& [odd, lookalike] : OddNames) {
+        folder.WriteExact(odd);
+        folder.WriteExact(lookalike);
+    }
+    OpenSampleFolder();
+    for (const auto& [odd, lookalike] : OddNames) {
+        SCOPED_TRACE(testing::PrintToString(odd));
+        int row = RowOfExact(odd);
+        ASSERT_NE(row, -1);
+        ASSERT_EQ(ListRows()[static_cast<size_t>(row)].first, FolderFiles[static_cast<size_t>(row)]);
+        SelectRow(row);
+        ExpectModal([](HWND dialog) {
+            SendMessageA(GetDlgItem(dialog, IDC_OPEN_FILE), BM_CLICK, 0, 0);
+            PostMessageA(dialog, WM_CLOSE, 0, 0);
+        });
+        ListCommand(IDM_SET_DESCRIPTION);
+        ASSERT_FALSE(ShellItemsOpened.empty());
+        EXPECT_EQ(ShellItemsOpened.back(), folder.ExactPathOf(odd));
+
+        SelectRow(RowOfExact(odd));
+        AnswerMessageBox(IDYES, nullptr);
+        PressKey(VK_DELETE);
+        EXPECT_FALSE(folder.HasExact(odd));
+        EXPECT_TRUE(folder.HasExact(lookalike));
+        EXPECT_EQ(RowOfExact(odd), -1);
+        EXPECT_NE(RowOfExact(lookalike), -1);
+    }
+}
+
+TEST_F(FileActionsTest, AFolderThatCannotBeListedChangesNothing) {
+    OpenSampleFolder();
+    WithDescriptionDialog("tree.jpg", [](HWND dialog) {
+        SetWindowTextA(FileDescriptionEdit, "unsaved oak");
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+    });
+    const Rows rows = ListRows();
+    const std::string away = folder.Path() + "-away";
+    struct Action {
+        const char* what;
+        std::function<void()> run;
+        const char* says;  // the start of the one message that must appear
+        bool namesFolder;  // whether that message names the folder
+        bool asksFirst;    // whether "Delete file?" comes before it (answered Yes)
+    };
+    const Action actions[] = {
+        {"Refresh folder", [this] { ListCommand(IDM_REFRESH_FOLDER); }, "The folder\n", true, false},
+        {"Delete key, no row selected",
+         [this] {
+             SelectRow(-1);
+             PressKey(VK_DELETE);
+         },
+         "The folder\n", true, false},
+        {"Delete key on a row",
+         [this] {
+             SelectRow(RowOf("pond.jpg"));
+             PressKey(VK_DELETE);
+         },
+         "\"pond.jpg\" could not be deleted:\n", false, true},
+        {"Save", [this] { Command(IDM_SAVE_DESCRIPTIONS); }, "The descriptions could not be saved to\n", true,
+         false},
+    };
+    for (const Action& action : actions) {
+        ASSERT_TRUE(RenameBelowWine(folder.Path(), away));
+        if (action.asksFirst) {
+            AnswerMessageBox(IDYES, nullptr);
+        }
+        BoxSeen box;
+        AnswerMessageBox(IDOK, &box);
+        action.run();
+        ASSERT_TRUE(RenameBelowWine(away, folder.Path()));
+        EXPECT_EQ(box.caption, "Error") << action.what;
+        EXPECT_EQ(box.text.rfind(action.says, 0), 0u) << action.what << ": " << box.text;
+        EXPECT_EQ(box.text.find(folder.Path()) != std::string::npos, action.namesFolder) << box.text;
+        EXPECT_EQ(ListRows(), rows) << action.what;
+        EXPECT_EQ(RowDescription("tree.jpg"), "unsaved oak") << action.what;
+        EXPECT_EQ(DirtyFlag, 1) << action.what;
+    }
+    // Back in place, the next save keeps every description, the unsaved one included.
+    Command(IDM_SAVE_DESCRIPTIONS);
+    std::string saved = folder.Read("file descriptions.desc");
+    for (const char* kept : {"<file_description>\r\nunsaved oak\r\n", "<file_description>\r\nThe pond\r\n",
+                             "Line one\r\r\nLine two"}) {
+        EXPECT_NE(saved.find(kept), std::string::npos) << kept;
+    }
 }
 
 TEST_F(FileActionsTest, DeletingKeepsTheOtherEntriesUnsavedDescriptions) {
@@ -316,9 +433,24 @@ TEST_F(FileActionsTest, AFailedDeletionKeepsTheDescription) {
     FillFileList();
     SelectRow(RowOf("sub"));
     AnswerMessageBox(IDYES, nullptr);
+    BoxSeen why;
+    AnswerMessageBox(IDOK, &why);
     ListCommand(IDM_DELETE_FILE);
     EXPECT_TRUE(folder.Has("sub"));
     EXPECT_EQ(RowDescription("sub"), "a folder of its own");
+    EXPECT_EQ(why.text.rfind("\"sub\" could not be deleted:\n", 0), 0u) << why.text;
+    EXPECT_GT(why.text.size(), std::string("\"sub\" could not be deleted:\n").size());  // with the reason
+
+    // An entry that another program removed goes from the list; nothing else is deleted.
+    folder.Remove("tree.jpg");
+    SelectRow(RowOf("tree.jpg"));
+    AnswerMessageBox(IDYES, nullptr);
+    AnswerMessageBox(IDOK, &why);
+    ListCommand(IDM_DELETE_FILE);
+    EXPECT_EQ(why.text, "\"tree.jpg\" is no longer in the folder.");
+    EXPECT_EQ(RowOf("tree.jpg"), -1);
+    EXPECT_TRUE(folder.Has("pond.jpg"));
+    EXPECT_TRUE(folder.Has("shed plan.txt"));
 }
 
 TEST_F(FileActionsTest, DeleteKeyRescanKeepsDescriptionsWithTheirNames) {
@@ -371,7 +503,8 @@ TEST_F(FileActionsTest, RefreshWithoutAReadableFileChangesNothing) {
     BoxSeen box;
     AnswerMessageBox(IDOK, &box);
     RefreshFolder();
-    EXPECT_EQ(box.text, "Not a valid description file");
+    EXPECT_EQ(box.text.rfind("The description file\n" + CurrentDescFile + "\ncannot be read:\n", 0), 0u)
+        << box.text;
     EXPECT_EQ(TextOf(FolderDescriptionEdit), "Garden");
     EXPECT_EQ(TextOf(WorkingDirEdit), folder.Path());
     EXPECT_EQ(ListRows(), rows);

@@ -8,10 +8,14 @@
 #include "app/main_window.h"
 #include "app/seams.h"
 #include "descfile/file_io.h"
+#include "descfile/save.h"
+#include "descfile/writer.h"
+#include "resources/resource_ids.h"
 #include "store/folder_list.h"
 #include "store/tables.h"
 
 std::vector<ShellCall> ShellCalls;
+std::vector<std::wstring> ShellItemsOpened;
 FileDialogSeen LastFileDialog;
 PopupSeen LastPopup;
 
@@ -69,6 +73,11 @@ RecordShellCall(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR 
     ShellCalls.push_back({owner, verb ? verb : "", file ? file : "", parameters ? parameters : "",
                           parameters != nullptr, directory != nullptr, show});
     return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(42));
+}
+
+BOOL WINAPI RecordShellItem(HWND, LPCWSTR path) {
+    ShellItemsOpened.emplace_back(path);
+    return TRUE;
 }
 
 BOOL WINAPI FakeFileDialog(LPOPENFILENAMEA dialog) {
@@ -225,16 +234,42 @@ WinFolder::WinFolder() {
 }
 
 WinFolder::~WinFolder() {
-    for (const std::string& name : Listing()) {
-        if (name != "." && name != "..") {
-            std::string path = PathOf(name);
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (!DeleteFileA(path.c_str())) {
-                RemoveDirectoryA(path.c_str());
+    // By exact names, so that names the ANSI functions cannot reach go too.
+    std::wstring folder = ExactPathOf(L"");
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = found.cFileName;
+            if (name != L"." && name != L"..") {
+                std::wstring path = folder + name;
+                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                if (!DeleteFileW(path.c_str())) {
+                    RemoveDirectoryW(path.c_str());
+                }
             }
-        }
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
     }
+    SetCurrentDirectoryA(path_.c_str());  // a test may have left it elsewhere; the folder goes below
+    SetCurrentDirectoryA("..");
     RemoveDirectoryA(path_.c_str());
+}
+
+std::wstring WinFolder::ExactPathOf(const std::wstring& name) const {
+    std::wstring wide(path_.begin(), path_.end());
+    return L"\\\\?\\" + wide + L"\\" + name;
+}
+
+void WinFolder::WriteExact(const std::wstring& name) const {
+    HANDLE file = CreateFileW(ExactPathOf(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+}
+
+bool WinFolder::HasExact(const std::wstring& name) const {
+    return GetFileAttributesW(ExactPathOf(name).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 void WinFolder::Write(const std::string& name, const std::string& bytes) const {
@@ -248,7 +283,7 @@ void WinFolder::Write(const std::string& name, const std::string& bytes) const {
 
 std::string WinFolder::Read(const std::string& name) const {
     std::string bytes;
-    ReadWholeFile(PathOf(name), bytes);
+    ReadWholeFile(PathOf(name), bytes, nullptr, nullptr);
     return bytes;
 }
 
@@ -286,9 +321,12 @@ void MainWindowTest::SetUp() {
     DirtyFlag = SavedFlag = 0;
     SelectedIndex = -1;
     ShellCalls.clear();
+    ShellItemsOpened.clear();
+    CurrentDescFileStamp = FileStamp();
     LastFileDialog = FileDialogSeen();
     LastPopup = PopupSeen();
     ShellOpen = RecordShellCall;
+    OpenWithShell = RecordShellItem;
     ShowPopupMenu = RecordPopup;
     FakeFileDialogs();
     AnswerFileDialogWith("");
@@ -343,4 +381,81 @@ void ShowEntries(const std::vector<std::pair<std::string, std::string>>& entries
         StoreFolderEntry(entry.first, entry.second);
     }
     FillFileList();
+}
+
+int RunSecondInstance(const std::string& file, const std::string& name, const std::string& text) {
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string command =
+        std::string("\"") + self + "\" --second-instance \"" + file + "\" \"" + name + "\" \"" + text + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        return -1;
+    }
+    DWORD code = static_cast<DWORD>(-2);
+    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(process.hProcess, &code);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(code);
+}
+
+int SaveAsSecondInstance(const char* file, const char* name, const char* text) {
+    FakeFileDialogs();
+    AnswerFileDialogWith(file);
+    if (!StartMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL)) {
+        return 2;
+    }
+    SendMessageA(MainWindow, WM_COMMAND, IDM_OPEN_DESCRIPTION_FILE, 0);
+    for (int i = 0; i < FileCount; ++i) {
+        if (FolderFiles[i] == name) {
+            FolderDescriptions[i] = text;
+            DirtyFlag = 1;
+        }
+    }
+    return DirtyFlag == 1 && SaveDescriptionFile() == SaveResult::Saved ? 0 : 1;
+}
+
+namespace {
+
+// The Linux path of a Windows path, from Wine's own export; empty outside Wine.
+std::string UnixPathOf(const std::string& path) {
+    using ToUnix = char*(CDECL*)(LPCWSTR);
+    auto toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (toUnix == nullptr) {
+        return std::string();
+    }
+    std::wstring wide(path.begin(), path.end());
+    char* unix = toUnix(wide.c_str());
+    std::string result = unix != nullptr ? unix : "";
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+}
+
+}  // namespace
+
+bool RenameBelowWine(const std::string& from, const std::string& to) {
+    std::string source = UnixPathOf(from);
+    // The target does not exist yet, so its Linux path is that of its folder and its name.
+    size_t slash = to.rfind('\\');
+    std::string targetFolder = UnixPathOf(to.substr(0, slash));
+    if (source.empty() || targetFolder.empty()) {
+        return false;
+    }
+    std::string target = targetFolder + "/" + to.substr(slash + 1);
+    long result;
+#if defined(__x86_64__)
+    asm volatile("syscall"
+                 : "=a"(result)
+                 : "a"(82L), "D"(source.c_str()), "S"(target.c_str())
+                 : "rcx", "r11", "memory");
+#else
+    asm volatile("int $0x80" : "=a"(result) : "a"(38L), "b"(source.c_str()), "c"(target.c_str()) : "memory");
+#endif
+    return result == 0;
 }

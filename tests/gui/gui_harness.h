@@ -61,6 +61,8 @@ struct ShellCall {
     int show;
 };
 extern std::vector<ShellCall> ShellCalls;
+// The paths given to the shell to open as items, in order.
+extern std::vector<std::wstring> ShellItemsOpened;
 
 // What the last faked file dialog was given.
 struct FileDialogSeen {
@@ -107,6 +109,13 @@ class WinFolder {
     void Remove(const std::string& name) const;
     // Entry names in the order the file system enumerates them.
     std::vector<std::string> Listing() const;
+    // The "\\?\" path of an entry by its exact name, which Windows does not normalise.
+    std::wstring ExactPathOf(const std::wstring& name) const;
+    // Creates an empty file of exactly that name (trailing dots and blanks, any letters), as another
+    // program or the Linux side would.
+    void WriteExact(const std::wstring& name) const;
+    // True when an entry of exactly that name is there.
+    bool HasExact(const std::wstring& name) const;
 
   private:
     std::string path_;
@@ -127,6 +136,18 @@ class MainWindowTest : public testing::Test {
     void Command(UINT id);
     std::string startFolder_;
 };
+
+// Renames a file or folder on the Linux side, below Wine, as another program or an unplugged drive
+// would; Wine itself, like Windows, refuses to rename the folder that is the current directory.
+bool RenameBelowWine(const std::string& from, const std::string& to);
+
+// Runs a second instance of the program (this test program, started again) that opens the description
+// file, gives the entry name the description text and saves, as another window on the same folder would;
+// returns its exit code (0 when it saved).
+int RunSecondInstance(const std::string& file, const std::string& name, const std::string& text);
+
+// What the second instance does, in the started process.
+int SaveAsSecondInstance(const char* file, const char* name, const char* text);
 
 // Puts entries into the tables and shows them.
 void ShowEntries(const std::vector<std::pair<std::string, std::string>>& entries);

@@ -6,6 +6,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+
+#include "tests/gui/gui_harness.h"
 
 namespace {
 
@@ -19,6 +22,9 @@ DWORD WINAPI Watchdog(LPVOID seconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 5 && std::string(argv[1]) == "--second-instance") {
+        return SaveAsSecondInstance(argv[2], argv[3], argv[4]);
+    }
     testing::InitGoogleTest(&argc, argv);
     const char* limit = std::getenv("QUILLMARK_GUI_TIMEOUT");
     INT_PTR seconds = limit ? std::atoi(limit) : 300;

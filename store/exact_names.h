@@ -1,0 +1,24 @@
+// The entries' exact names as the file system holds them. The ANSI names in the tables may not lead
+// back to them: a name outside the code page is listed with best-fit letters or "?", and Windows strips
+// trailing dots and blanks from a path, so acting on the ANSI name can reach another file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The exact name of every entry of the last successful listing, in listing order, and the folder it
+// listed; slot i is the entry that FolderFiles[i] shows while the tables come from that listing.
+extern std::vector<std::wstring> ListedExactNames;
+extern std::wstring ListedFolder;
+
+// A path that reaches exactly the entry of slot index and that Windows takes as it stands: "\\?\", the
+// folder's full path and the exact name; the folder itself for "." and its parent for "..". Empty when
+// no such path can be given (the tables no longer match the listing, or the folder changed).
+std::wstring ExactPathOfEntry(int index);
+
+// The same kind of path for a full ANSI path, for the kernel's W functions; empty when it has none.
+std::wstring UnnormalisedPath(const std::string& path);
+
+// True when the entry of slot index is the file named name, letters compared without regard to case the
+// way the file system does (each character folded on its own, by no language's rules).
+bool EntryIsNamed(int index, const std::string& name);
