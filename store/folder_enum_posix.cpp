@@ -1,6 +1,7 @@
 #include "store/folder_enum.h"
 
 #include <dirent.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cstring>
@@ -21,6 +22,11 @@ bool ListCurrentFolder(std::vector<std::string>& names, std::string& reason) {
         listed.emplace_back(entry->d_name);
     }
     int error = errno;
+    // A folder removed while it is the current directory still opens, and lists nothing at all.
+    struct stat info;
+    if (error == 0 && (fstat(dirfd(folder), &info) != 0 || info.st_nlink == 0)) {
+        error = ENOENT;
+    }
     closedir(folder);
     if (error != 0) {
         reason = SystemErrorText(error);

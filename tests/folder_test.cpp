@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -54,6 +58,42 @@ TEST_F(FolderTest, EnumerationListsEveryEntryUnfiltered) {
     ASSERT_EQ(mkdir((folder.Path() + "/sub").c_str(), 0755), 0);
     EXPECT_EQ(Sorted(Listing()), (std::vector<std::string>{".", "..", ".hidden", "a.txt", "sub"}));
     EXPECT_EQ(CurrentFolderPath(), folder.Path());
+}
+
+// A folder that cannot be listed is no empty folder: the listing fails with the system's reason and
+// leaves what it was given alone.
+TEST_F(FolderTest, AFolderThatCannotBeListedIsNoEmptyFolder) {
+    folder.Write("a.txt", "");
+    std::vector<std::string> names{"kept"};
+    std::string reason;
+    // Removed while it is the current directory.
+    ASSERT_EQ(mkdir("sub", 0755), 0);
+    ASSERT_EQ(chdir("sub"), 0);
+    ASSERT_EQ(rmdir((folder.Path() + "/sub").c_str()), 0);
+    EXPECT_FALSE(ListCurrentFolder(names, reason));
+    EXPECT_EQ(reason, std::strerror(ENOENT));
+    EXPECT_EQ(names, std::vector<std::string>{"kept"});
+    ASSERT_EQ(chdir(folder.Path().c_str()), 0);
+
+    // Not readable by the user. Modes do not bind root, so the listing runs in a child process that
+    // gives up root first.
+    ASSERT_EQ(chmod(folder.Path().c_str(), 0), 0);
+    pid_t child = fork();
+    if (child == 0) {
+        if (getuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
+            _exit(2);
+        }
+        bool listed = ListCurrentFolder(names, reason);
+        _exit(!listed && reason == std::strerror(EACCES) && names == std::vector<std::string>{"kept"} ? 0
+                                                                                                      : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    chmod(folder.Path().c_str(), 0755);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1: listed or wrong reason; 2: could not give up root";
+    EXPECT_TRUE(ListCurrentFolder(names, reason));
+    EXPECT_EQ(Sorted(names), (std::vector<std::string>{".", "..", "a.txt"}));
 }
 
 TEST_F(FolderTest, ScanFollowsEnumerationOrderAndKeepsDescriptionsWithTheirNames) {

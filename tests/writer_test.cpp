@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <cerrno>
+#include <cstring>
+
 #include <string>
 #include <vector>
 
@@ -13,20 +17,20 @@ namespace {
 
 const std::string Garden = "C:\\Photos\\Garden";
 
-struct Listing {
+struct Tables {
     std::vector<std::string> files;
     std::vector<std::string> descriptions;
     int Count() const { return static_cast<int>(files.size()); }
 };
 
-Listing WorkedExampleListing() {
+Tables WorkedExampleTables() {
     return {
         {".", "..", "file descriptions.desc", "pond.jpg", "shed plan.txt", "tree.jpg"},
         {"", "", "", "The pond after cleaning.", "Measurements for the shed.\r\nSecond version.\r\n", ""}};
 }
 
 TEST(FormatDescriptionFile, WorkedExampleIsExactly463Bytes) {
-    Listing l = WorkedExampleListing();
+    Tables l = WorkedExampleTables();
     std::string bytes =
         FormatDescriptionFile(Garden, "Pictures of the back garden.", l.files, l.descriptions, l.Count());
     EXPECT_EQ(bytes.size(), 463u);
@@ -34,7 +38,7 @@ TEST(FormatDescriptionFile, WorkedExampleIsExactly463Bytes) {
 }
 
 TEST(FormatDescriptionFile, EmptyCaseIsExactly125Bytes) {
-    Listing l = WorkedExampleListing();
+    Tables l = WorkedExampleTables();
     l.descriptions.assign(l.files.size(), "");
     std::string bytes = FormatDescriptionFile(Garden, "", l.files, l.descriptions, l.Count());
     EXPECT_EQ(bytes,
@@ -157,32 +161,52 @@ TEST_F(SaveTablesTest, AnEmptyBoxKeepsThePreviousFolderDescription) {
     EXPECT_NE(folder.Read("file descriptions.desc").find("Loaded before"), std::string::npos);
 }
 
-TEST_F(SaveTablesTest, AFailedSaveLeavesTheOldFileAndTheDirtyFlag) {
-    folder.Write("file descriptions.desc", "old bytes");
-    StoreFolderEntry("a", std::string(3 << 20, 'x'));  // several chunks
-    AllowChunkWrite = [](size_t written) { return written == 0; };
-    EXPECT_EQ(SaveTables("box"), SaveResult::Failed);
-    EXPECT_EQ(DirtyFlag, 1);
-    EXPECT_EQ(folder.Read("file descriptions.desc"), "old bytes");
-    EXPECT_FALSE(folder.Has("file descriptions.desc.saving~"));
-}
-
-TEST_F(SaveTablesTest, AReadOnlyFileIsNotOverwritten) {
-    folder.Write("file descriptions.desc", "read-only bytes");
-    ASSERT_EQ(system(("chmod a-w '" + CurrentDescFile + "'").c_str()), 0);
-    StoreFolderEntry("a", "b");
-    EXPECT_EQ(SaveTables(""), SaveResult::Failed);
-    EXPECT_EQ(DirtyFlag, 1);
-    EXPECT_EQ(folder.Read("file descriptions.desc"), "read-only bytes");
-    EXPECT_FALSE(folder.Has("file descriptions.desc.saving~"));
-}
-
-TEST_F(SaveTablesTest, AMissingFolderFailsWithoutCreatingAnything) {
-    CurrentDescFile = folder.Path() + "/gone/file descriptions.desc";
-    StoreFolderEntry("a", "b");
-    EXPECT_EQ(SaveTables(""), SaveResult::Failed);
-    EXPECT_FALSE(folder.Has("gone"));
-    EXPECT_EQ(DirtyFlag, 1);
+TEST_F(SaveTablesTest, AFailedSaveChangesNothingOnDiskAndSaysWhy) {
+    struct Case {
+        const char* what;
+        void (*arrange)(const TestFolder& folder);
+        const char* file;  // the description file's name in the folder
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"a write fails part-way",
+         [](const TestFolder& folder) {
+             folder.Write("file descriptions.desc", "old bytes");
+             StoreFolderEntry("a", std::string(3 << 20, 'x'));  // several chunks
+             AllowChunkWrite = [](size_t written) { return written == 0; };
+         },
+         "file descriptions.desc", std::strerror(EIO)},
+        {"a read-only file",
+         [](const TestFolder& folder) {
+             folder.Write("file descriptions.desc", "read-only bytes");
+             ASSERT_EQ(chmod((folder.Path() + "/file descriptions.desc").c_str(), 0444), 0);
+         },
+         "file descriptions.desc", "The file is read-only."},
+        {"a folder of the file's name",
+         [](const TestFolder& folder) { ASSERT_EQ(mkdir((folder.Path() + "/x.desc").c_str(), 0755), 0); },
+         "x.desc", "A folder has that name."},
+        {"a folder that is gone", [](const TestFolder&) {}, "gone/file descriptions.desc",
+         std::strerror(ENOENT)},
+    };
+    for (const Case& c : cases) {
+        TestFolder fresh;
+        ResetTables();
+        StoreFolderEntry("a", "b");
+        c.arrange(fresh);
+        CurrentDescFile = fresh.Path() + "/" + c.file;
+        const std::vector<std::string> before = Listing();
+        std::string bytes, after;  // none for a folder or a missing file
+        ReadWholeFile(CurrentDescFile, bytes, nullptr, nullptr);
+        DirtyFlag = 1;
+        std::string reason;
+        EXPECT_EQ(SaveTablesToDescriptionFile("box", reason), SaveResult::Failed) << c.what;
+        EXPECT_EQ(reason, c.reason) << c.what;
+        EXPECT_EQ(DirtyFlag, 1) << c.what;
+        ReadWholeFile(CurrentDescFile, after, nullptr, nullptr);
+        EXPECT_EQ(after, bytes) << c.what;
+        EXPECT_EQ(Listing(), before) << c.what << ": something was left behind or removed";
+        AllowChunkWrite = nullptr;
+    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -250,6 +251,7 @@ TEST_F(DescriptionFileTest, AFailedSaveIsReportedAndKeepsTheDirtyFlag) {
     WinFolder folder;
     OpenWorkedExample(folder);
     std::string before = folder.Read("file descriptions.desc");
+    const std::vector<std::string> listing = folder.Listing();
     SetFileAttributesA(CurrentDescFile.c_str(), FILE_ATTRIBUTE_READONLY);
     TypeIntoFolderDescription("more");
     ASSERT_EQ(DirtyFlag, 1);
@@ -258,10 +260,11 @@ TEST_F(DescriptionFileTest, AFailedSaveIsReportedAndKeepsTheDirtyFlag) {
     Command(IDM_SAVE_DESCRIPTIONS);
     EXPECT_TRUE(box.shown);
     EXPECT_EQ(box.caption, "Error");
-    EXPECT_NE(box.text.find(CurrentDescFile), std::string::npos) << box.text;
+    EXPECT_EQ(box.text, "The descriptions could not be saved to\n" + CurrentDescFile +
+                            "\n\nThe file is read-only.\n\nThe file keeps its previous content.");
     EXPECT_EQ(DirtyFlag, 1);
     EXPECT_EQ(folder.Read("file descriptions.desc"), before);
-    EXPECT_FALSE(folder.Has("file descriptions.desc.saving~"));
+    EXPECT_EQ(folder.Listing(), listing);
 
     // Closing still asks; when that save fails too, the window stays open with the work in it.
     BoxSeen question, error;
@@ -279,6 +282,7 @@ TEST_F(DescriptionFileTest, AnInterruptedSaveLeavesTheOldFile) {
     WinFolder folder;
     OpenWorkedExample(folder);
     std::string before = folder.Read("file descriptions.desc");
+    const std::vector<std::string> listing = folder.Listing();
     FolderDescriptions[3] = std::string(3 << 20, 'x');  // several chunks
     AllowChunkWrite = [](size_t written) { return written == 0; };
     BoxSeen box;
@@ -286,7 +290,7 @@ TEST_F(DescriptionFileTest, AnInterruptedSaveLeavesTheOldFile) {
     Command(IDM_SAVE_DESCRIPTIONS);
     EXPECT_TRUE(box.shown);
     EXPECT_EQ(folder.Read("file descriptions.desc"), before);
-    EXPECT_FALSE(folder.Has("file descriptions.desc.saving~"));
+    EXPECT_EQ(folder.Listing(), listing);  // the temporary file is gone
 }
 
 TEST_F(DescriptionFileTest, AHiddenDescriptionFileIsSavedAndStaysHidden) {
@@ -299,7 +303,6 @@ TEST_F(DescriptionFileTest, AHiddenDescriptionFileIsSavedAndStaysHidden) {
     EXPECT_NE(folder.Read("file descriptions.desc").find("garden.\r\n!\r\n</folder_description>"),
               std::string::npos);
     EXPECT_TRUE(GetFileAttributesA(CurrentDescFile.c_str()) & FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_FALSE(folder.Has("file descriptions.desc.saving~"));
 }
 
 TEST_F(DescriptionFileTest, OnlyTypingMarksTheFolderDescriptionChanged) {
@@ -328,27 +331,209 @@ TEST_F(DescriptionFileTest, TheBoxTextIsSavedAndAnEmptyBoxKeepsTheOldOne) {
     EXPECT_NE(folder.Read("file descriptions.desc").find("New words"), std::string::npos);
 }
 
-TEST_F(DescriptionFileTest, OpenAsksToSaveWheneverThereAreChanges) {
+TEST_F(DescriptionFileTest, OpenAndNewAskToSaveWheneverThereAreChanges) {
     WinFolder folder;
     OpenWorkedExample(folder);
     Command(IDM_SAVE_DESCRIPTIONS);
     ASSERT_EQ(SavedFlag, 1);
-    const std::string before = folder.Read("file descriptions.desc");
-    for (int answer : {IDNO, IDYES}) {
-        TypeIntoFolderDescription(answer == IDYES ? "Y" : "N");
-        BoxSeen box;
-        AnswerMessageBox(answer, &box);
-        Command(IDM_OPEN_DESCRIPTION_FILE);  // the dialog is then cancelled
-        EXPECT_TRUE(box.shown);
-        EXPECT_EQ(box.caption, "File not saved");
-        EXPECT_EQ(box.text, "Save changes?");
-        // No leaves the file as it was; Yes saves both typed letters before the dialog opens.
-        std::string saved = folder.Read("file descriptions.desc");
-        EXPECT_EQ(saved == before, answer == IDNO);
-        EXPECT_EQ(saved.find("NY\r\n</folder_description>") != std::string::npos, answer == IDYES);
+    for (UINT command : {IDM_OPEN_DESCRIPTION_FILE, IDM_NEW_DESCRIPTION_FILE}) {
+        const std::string before = folder.Read("file descriptions.desc");
+        std::string typed;
+        for (int answer : {IDNO, IDYES}) {
+            typed += answer == IDYES ? "Y" : "N";
+            TypeIntoFolderDescription(answer == IDYES ? "Y" : "N");
+            BoxSeen box;
+            AnswerMessageBox(answer, &box);
+            Command(command);  // the dialog is then cancelled
+            EXPECT_EQ(box.caption, "File not saved") << command;
+            EXPECT_EQ(box.text, "Save changes?") << command;
+            // No leaves the file as it was; Yes saves both typed letters before the dialog opens.
+            std::string saved = folder.Read("file descriptions.desc");
+            EXPECT_EQ(saved == before, answer == IDNO) << command;
+            EXPECT_EQ(saved.find(typed + "\r\n</folder_description>") != std::string::npos, answer == IDYES)
+                << command;
+        }
+        EXPECT_EQ(DirtyFlag, 0);
+        Command(command);  // nothing to ask
+
+        // Yes with a save that fails stops before the dialog: the edits stay and nothing is replaced.
+        TypeIntoFolderDescription("F");
+        SetFileAttributesA(CurrentDescFile.c_str(), FILE_ATTRIBUTE_READONLY);
+        AnswerMessageBox(IDYES, nullptr);
+        BoxSeen error;
+        AnswerMessageBox(IDOK, &error);
+        AnswerFileDialogWith(folder.PathOf("other.desc"));
+        LastFileDialog = FileDialogSeen();
+        Command(command);
+        SetFileAttributesA(CurrentDescFile.c_str(), FILE_ATTRIBUTE_NORMAL);
+        EXPECT_EQ(error.caption, "Error") << command;
+        EXPECT_FALSE(LastFileDialog.shown) << command;
+        EXPECT_EQ(CurrentDescFile, folder.PathOf("file descriptions.desc"));
+        EXPECT_EQ(DirtyFlag, 1);
+        AnswerFileDialogWith("");
+        Command(IDM_SAVE_DESCRIPTIONS);
     }
+}
+
+TEST_F(DescriptionFileTest, OddNamesAndACtrlZSurviveASaveAndAnOpen) {
+    WinFolder folder;
+    const std::pair<std::string, std::string> described[] = {
+        {" lead.txt", "leading blank"},
+        {"trail.txt ", "trailing blank"},
+        {"trail.txt", "no blank"},
+        {"log.txt", "pasted \x1A from a terminal"},
+        {"zz after.txt", "after the Ctrl+Z"},
+    };
+    for (const auto& entry : described) {
+        folder.WriteExact(std::wstring(entry.first.begin(), entry.first.end()));
+    }
+    NewThroughSeam(folder.PathOf("file descriptions.desc"));
+    for (int i = 0; i < FileCount; ++i) {
+        for (const auto& entry : described) {
+            if (FolderFiles[i] == entry.first) {
+                FolderDescriptions[i] = entry.second;
+            }
+        }
+    }
+    Command(IDM_SAVE_DESCRIPTIONS);
+    EXPECT_EQ(folder.Read("file descriptions.desc").find('\x1A'), std::string::npos);
+    StartAgain();
+    OpenThroughSeam(folder.PathOf("file descriptions.desc"));
+    std::vector<std::pair<std::string, std::string>> expected(std::begin(described), std::end(described));
+    expected[3].second = "pasted   from a terminal";
+    EXPECT_EQ(ListRows(), RowsOf(folder.Listing(), expected));
+}
+
+TEST_F(DescriptionFileTest, ASaveNeverTouchesWhatWasInTheFolder) {
+    WinFolder folder;
+    // What an earlier program or save may have left: entries of the names a temporary file could take.
+    folder.Write("file descriptions.desc.saving~", "a leftover");
+    SetFileAttributesA(folder.PathOf("file descriptions.desc.saving~").c_str(), FILE_ATTRIBUTE_READONLY);
+    CreateDirectoryA(folder.PathOf("file descriptions.desc.tmp").c_str(), nullptr);
+    folder.Write("~qm00000000.tmp", "another leftover");
+    // A description file whose path is as long as the dialogs accept (259 characters).
+    std::string longName(259 - folder.Path().size() - 1 - 5, 'n');
+    longName += ".desc";
+    for (const std::string& name : {std::string("file descriptions.desc"), longName}) {
+        SCOPED_TRACE(name);
+        NewThroughSeam(folder.PathOf(name));
+        ASSERT_EQ(CurrentDescFile.size(), name == longName ? 259u : CurrentDescFile.size());
+        const std::vector<std::string> listing = folder.Listing();
+        TypeIntoFolderDescription(" and more");
+        Command(IDM_SAVE_DESCRIPTIONS);
+        EXPECT_EQ(DirtyFlag, 0);
+        EXPECT_EQ(folder.Read(name), FolderOnlyFile(folder.Path(), "A folder and more"));
+        EXPECT_EQ(folder.Listing(), listing);
+        EXPECT_EQ(folder.Read("file descriptions.desc.saving~"), "a leftover");
+        EXPECT_EQ(folder.Read("~qm00000000.tmp"), "another leftover");
+    }
+}
+
+TEST_F(DescriptionFileTest, AFileTooLargeForMemoryIsRefused) {
+    if (sizeof(void*) != 4) {
+        GTEST_SKIP() << "only a 32-bit program runs out of address space for a file of 3 GB";
+    }
+    WinFolder folder;
+    OpenWorkedExample(folder);
+    Rows rows = ListRows();
+    // A sparse file: 3 GB long, taking no room on the disk.
+    HANDLE file = CreateFileA(folder.PathOf("huge.desc").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER size;
+    size.QuadPart = 3LL << 30;
+    SetFilePointerEx(file, size, nullptr, FILE_BEGIN);
+    SetEndOfFile(file);
+    CloseHandle(file);
+    BoxSeen box;
+    AnswerMessageBox(IDOK, &box);
+    OpenThroughSeam(folder.PathOf("huge.desc"));
+    EXPECT_EQ(box.text, "The description file\n" + folder.PathOf("huge.desc") +
+                            "\ncannot be read:\nThere is not enough memory to read it.");
+    EXPECT_EQ(ListRows(), rows);
+    EXPECT_EQ(CurrentDescFile, folder.PathOf("file descriptions.desc"));
+}
+
+TEST_F(DescriptionFileTest, AFolderThatCannotBeEnteredChangesNothing) {
+    WinFolder folder;
+    OpenWorkedExample(folder);
+    Rows rows = ListRows();
+    std::string title = TextOf(MainWindow);
+    // A folder named outside the code page reaches the program with "?" in its name, which no folder
+    // of the ANSI functions carries.
+    for (UINT command : {IDM_OPEN_DESCRIPTION_FILE, IDM_NEW_DESCRIPTION_FILE}) {
+        BoxSeen box;
+        AnswerMessageBox(IDOK, &box);
+        AnswerFileDialogWith(folder.PathOf("??\\file descriptions.desc"));
+        Command(command);
+        EXPECT_EQ(box.caption, "Error") << command;
+        EXPECT_EQ(box.text.rfind("The folder\n" + folder.PathOf("??") + "\ncannot be used:\n", 0), 0u)
+            << box.text;
+        EXPECT_EQ(ListRows(), rows);
+        EXPECT_EQ(TextOf(MainWindow), title);
+        EXPECT_EQ(CurrentDescFile, folder.PathOf("file descriptions.desc"));
+        EXPECT_EQ(CurrentFolder(), folder.Path());
+    }
+}
+
+TEST_F(DescriptionFileTest, AnotherProgramsChangesAreNeverSilentlyOverwritten) {
+    WinFolder folder;
+    OpenWorkedExample(folder);
+    const std::string path = folder.PathOf("file descriptions.desc");
+
+    // A second window saves a description; this one, with no unsaved change, refreshes without writing.
+    ASSERT_EQ(RunSecondInstance(path, "tree.jpg", "from the other window"), 0);
+    const std::string theirs = folder.Read("file descriptions.desc");
+    SendMessageA(FileList, WM_COMMAND, IDM_REFRESH_FOLDER, 0);
+    EXPECT_EQ(folder.Read("file descriptions.desc"), theirs);
+    EXPECT_EQ(RowsOf(folder.Listing(), {{"pond.jpg", "The pond after cleaning."},
+                                        {"shed plan.txt", "Measurements for the shed.\r\nSecond version."},
+                                        {"tree.jpg", "from the other window"}}),
+              ListRows());
+
+    // Having read it, this window saves without asking.
+    TypeIntoFolderDescription("!");
+    Command(IDM_SAVE_DESCRIPTIONS);
+    EXPECT_NE(folder.Read("file descriptions.desc").find("from the other window"), std::string::npos);
+
+    // Changed again behind this window's back: the save asks first, No writes nothing, Yes replaces it.
+    struct Change {
+        const char* what;
+        std::function<void()> make;
+    };
+    const Change changes[] = {
+        {"a second instance saves",
+         [&] { ASSERT_EQ(RunSecondInstance(path, "pond.jpg", "theirs again"), 0); }},
+        {"bytes of the same size and another time",
+         [&] {
+             std::string bytes = folder.Read("file descriptions.desc");
+             bytes[bytes.find("Garden") + 1] = 'A';
+             folder.Write("file descriptions.desc", bytes);
+         }},
+    };
+    for (const Change& change : changes) {
+        change.make();
+        const std::string changed = folder.Read("file descriptions.desc");
+        TypeIntoFolderDescription("?");
+        for (int answer : {IDNO, IDYES}) {
+            BoxSeen box;
+            AnswerMessageBox(answer, &box);
+            Command(IDM_SAVE_DESCRIPTIONS);
+            EXPECT_EQ(box.caption, "File changed") << change.what;
+            EXPECT_EQ(
+                box.text,
+                "The description file was changed by another program since it was opened. Replace it with "
+                "the descriptions shown here?");
+            EXPECT_EQ(folder.Read("file descriptions.desc") == changed, answer == IDNO) << change.what;
+            EXPECT_EQ(DirtyFlag, answer == IDNO ? 1 : 0) << change.what;
+        }
+    }
+    // A file that has gone is written again without the question.
+    folder.Remove("file descriptions.desc");
+    TypeIntoFolderDescription(".");
+    Command(IDM_SAVE_DESCRIPTIONS);
+    EXPECT_TRUE(folder.Has("file descriptions.desc"));
     EXPECT_EQ(DirtyFlag, 0);
-    Command(IDM_OPEN_DESCRIPTION_FILE);  // nothing to ask
 }
 
 TEST_F(DescriptionFileTest, DescribeSaveCloseStartAgainAndOpen) {
