@@ -55,20 +55,21 @@ void OnDescriptionDialogClose(HWND dialog) {
 }
 
 // "Open file": hands the shell exactly the listed entry, or nothing when it cannot be told which entry
-// that is or it has gone.
+// that is, it has gone, or the shell would take its name for another.
 void OpenListedEntry(HWND dialog) {
-    const std::string& name = FolderFiles[SelectedIndex];
     std::wstring path = ExactPathOfEntry(SelectedIndex);
     const char* problem =
-        path.empty() ? "\" cannot be told apart from another entry of the folder, so it was not "
-                       "opened. Refresh the folder and try again."
-        : GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES ? "\" is no longer in the folder."
-                                                                      : nullptr;
-    if (problem != nullptr) {
-        MessageBoxA(dialog, ("\"" + name + problem).c_str(), "Error", MB_ICONERROR);
-        return;
+        "\" cannot be told apart from another entry of the folder. Refresh the folder and try again.";
+    if (!path.empty()) {
+        problem = GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES
+                      ? "\" is no longer in the folder."
+                  : OpenWithShell(dialog, path.c_str())
+                      ? nullptr
+                      : "\" cannot be handed to the shell by its exact name, so it was not opened.";
     }
-    OpenWithShell(dialog, path.c_str());
+    if (problem != nullptr) {
+        MessageBoxA(dialog, ("\"" + FolderFiles[SelectedIndex] + problem).c_str(), "Error", MB_ICONERROR);
+    }
 }
 
 }  // namespace

@@ -67,9 +67,10 @@ BOOL WINAPI OpenItemWithShell(HWND owner, LPCWSTR path) {
     open.lpVerb = L"open";
     open.lpIDList = item;
     open.nShow = SW_SHOWNORMAL;
-    BOOL opened = ShellExecuteExW(&open);
+    // A file the shell cannot open (no program for it) is the shell's to report, in its own words.
+    ShellExecuteExW(&open);
     ILFree(item);
-    return opened;
+    return TRUE;
 }
 
 }  // namespace

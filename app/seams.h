@@ -7,7 +7,8 @@
 #include <commdlg.h>
 
 // Opens the item at a path with the "\\?\" prefix (exact, not normalised) through the shell with its
-// "open" verb; false when the shell cannot be given exactly that item.
+// "open" verb; false, with nothing opened, when the shell cannot be given exactly that item (it would
+// take the name for another one).
 extern BOOL(WINAPI* OpenWithShell)(HWND owner, LPCWSTR path);
 // ShellExecuteA.
 extern HINSTANCE(WINAPI* ShellOpen)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);

@@ -441,9 +441,25 @@ TEST_F(FileActionsTest, AFailedDeletionKeepsTheDescription) {
     EXPECT_EQ(why.text.rfind("\"sub\" could not be deleted:\n", 0), 0u) << why.text;
     EXPECT_GT(why.text.size(), std::string("\"sub\" could not be deleted:\n").size());  // with the reason
 
-    // An entry that another program removed goes from the list; nothing else is deleted.
+    // An entry that another program removed is not opened, and a deletion takes it from the list;
+    // nothing else is deleted.
     folder.Remove("tree.jpg");
     SelectRow(RowOf("tree.jpg"));
+    std::string gone;
+    HWND descriptionDialog = nullptr;
+    ExpectModal([&](HWND dialog) {
+        descriptionDialog = dialog;
+        PostMessageA(dialog, WM_COMMAND, IDC_OPEN_FILE, 0);
+    });
+    ExpectModal([&](HWND box) {
+        gone = TextOf(GetDlgItem(box, 0xFFFF));
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        PostMessageA(descriptionDialog, WM_CLOSE, 0, 0);
+    });
+    ListCommand(IDM_SET_DESCRIPTION);
+    EXPECT_EQ(gone, "\"tree.jpg\" is no longer in the folder.");
+    EXPECT_TRUE(ShellItemsOpened.empty());
+    SelectRow(RowOf("tree.jpg"));  // closing the dialog cleared the selection
     AnswerMessageBox(IDYES, nullptr);
     AnswerMessageBox(IDOK, &why);
     ListCommand(IDM_DELETE_FILE);
