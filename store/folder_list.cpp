@@ -28,28 +28,53 @@ bool ScanFolder() {
     if (!ListDescribedFolder(names)) {
         return false;
     }
-    ScanFolderIntoTables(std::move(names));
+    ScanFolderTables(std::move(names));
     FillFileList();
     return true;
 }
 
-void FillFileList() {
-    // Redrawing is held back while the rows go in, and rows are appended in table order, which keeps
-    // filling a large folder linear. The rows carry no copies of the texts: the list asks for a cell's
-    // text when it draws or reads it, so a fill costs the same whatever the texts' lengths.
-    SendMessageA(FileList, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(FileList, LVM_DELETEALLITEMS, 0, 0);
-    SendMessageA(FileList, LVM_SETITEMCOUNT, FileCount, 0);
+namespace {
+
+// Leaves no row selected or focused and no selection mark, as an emptied list has. One row at a time:
+// changing the state of every row at once would touch each of them.
+void ClearFileListMarks() {
     LVITEMA item = {};
-    item.mask = LVIF_TEXT;
-    item.pszText = LPSTR_TEXTCALLBACKA;
-    for (int i = 0; i < FileCount; ++i) {
-        item.iItem = i;
-        item.iSubItem = 0;
-        item.iItem =
-            static_cast<int>(SendMessageA(FileList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-        item.iSubItem = 1;
-        SendMessageA(FileList, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    for (UINT flag : {LVNI_SELECTED, LVNI_FOCUSED}) {
+        int marked = static_cast<int>(SendMessageA(FileList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), flag));
+        if (marked != -1) {
+            SendMessageA(FileList, LVM_SETITEMSTATE, marked, reinterpret_cast<LPARAM>(&item));
+        }
+    }
+    SendMessageA(FileList, LVM_SETSELECTIONMARK, 0, -1);
+}
+
+}  // namespace
+
+void FillFileList() {
+    // The rows carry no copies of the texts: the list asks for a cell's text when it draws or reads it
+    // (FileListText). So the rows already there are kept and only the difference in length is added or
+    // removed at the end, where no other row moves. Emptying the list first would take time quadratic
+    // in its length in Wine's list view and leave its heap fragmented for the rows that follow.
+    SendMessageA(FileList, WM_SETREDRAW, FALSE, 0);
+    ClearFileListMarks();
+    int rows = static_cast<int>(SendMessageA(FileList, LVM_GETITEMCOUNT, 0, 0));
+    while (rows > FileCount) {
+        SendMessageA(FileList, LVM_DELETEITEM, --rows, 0);
+    }
+    if (rows < FileCount) {
+        SendMessageA(FileList, LVM_SETITEMCOUNT, FileCount, 0);
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT;
+        item.pszText = LPSTR_TEXTCALLBACKA;
+        for (; rows < FileCount; ++rows) {
+            item.iItem = rows;
+            item.iSubItem = 0;
+            item.iItem =
+                static_cast<int>(SendMessageA(FileList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+            item.iSubItem = 1;
+            SendMessageA(FileList, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        }
     }
     SendMessageA(FileList, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(FileList, nullptr, TRUE);
@@ -76,13 +101,5 @@ void FileListText(NMLVDISPINFOA* info) {
 
 void UpdateFileListRow(int row) {
     SendMessageA(FileList, LVM_REDRAWITEMS, row, row);
-    // One row at a time: clearing the state of every row at once would touch each of them.
-    LVITEMA item = {};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    for (UINT flag : {LVNI_SELECTED, LVNI_FOCUSED}) {
-        int marked = static_cast<int>(SendMessageA(FileList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), flag));
-        if (marked != -1) {
-            SendMessageA(FileList, LVM_SETITEMSTATE, marked, reinterpret_cast<LPARAM>(&item));
-        }
-    }
+    ClearFileListMarks();
 }

@@ -16,8 +16,8 @@ bool ScanFolder();
 // readable) is reported in a message box naming it and the system's reason, and gives false.
 bool ListDescribedFolder(std::vector<std::string>& names);
 
-// Rebuilds every row of the file list from the tables, row r showing slot r, and shows the number of
-// entries in the status bar. The rows hold no texts: the list asks for them (FileListText).
+// Makes the file list show the tables, row r showing slot r, with no row selected, and shows the number
+// of entries in the status bar. The rows hold no texts (the list asks FileListText), so rows are kept.
 void FillFileList();
 
 // Answers the file list's LVN_GETDISPINFOA: the text of row r is FolderFiles[r] (column 0) or

@@ -426,24 +426,6 @@ TEST_F(StartUp, DoubleClickOpensTheSelectedRowOnly) {
     EXPECT_EQ(title, "File description - a.txt");
 }
 
-TEST_F(StartUp, FillFileListShowsTheTablesInOrderWithTheCount) {
-    ShowEntries({{".", ""}, {"..", ""}, {"b.txt", "second"}, {"a.txt", "first"}});
-    using Rows = std::vector<std::pair<std::string, std::string>>;
-    EXPECT_EQ(ListRows(), (Rows{{".", ""}, {"..", ""}, {"b.txt", "second"}, {"a.txt", "first"}}));
-    char text[64] = {};
-    SendMessageA(StatusBar, SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(text));
-    EXPECT_STREQ(text, "File count: 4");
-    SendMessageA(StatusBar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
-    EXPECT_STREQ(text, "Loaded");
-
-    // A shorter table leaves no rows of the longer one behind; slots beyond the count are not shown.
-    FileCount = 1;
-    FillFileList();
-    FillFileList();
-    EXPECT_EQ(ListRows(), (Rows{{".", ""}}));
-    EXPECT_EQ(SelectedRowOfList(), -1);
-}
-
 // The text a reader with a buffer of size bytes gets for a cell of the file list.
 std::string CellText(int row, int column, int size) {
     std::vector<char> buffer(static_cast<size_t>(size), '#');
@@ -460,6 +442,32 @@ std::string StatusText(int part) {
     char text[128] = {};
     SendMessageA(StatusBar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text));
     return text;
+}
+
+TEST_F(StartUp, FillFileListShowsTheTablesInOrderWithTheCount) {
+    ShowEntries({{".", ""}, {"..", ""}, {"b.txt", "second"}, {"a.txt", "first"}});
+    using Rows = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(ListRows(), (Rows{{".", ""}, {"..", ""}, {"b.txt", "second"}, {"a.txt", "first"}}));
+    char text[64] = {};
+    SendMessageA(StatusBar, SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, "File count: 4");
+    SendMessageA(StatusBar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, "Loaded");
+
+    // A shorter table leaves no rows of the longer one behind; slots beyond the count are not shown; a
+    // longer one shows them all. No row stays selected or focused.
+    const std::pair<int, Rows> fills[] = {
+        {1, {{".", ""}}}, {1, {{".", ""}}}, {3, {{".", ""}, {"..", ""}, {"b.txt", "second"}}}};
+    for (const auto& fill : fills) {
+        SelectRow(static_cast<int>(ListRows().size()) - 1);
+        FileCount = fill.first;
+        FillFileList();
+        EXPECT_EQ(ListRows(), fill.second);
+        EXPECT_EQ(SendMessageA(FileList, LVM_GETITEMCOUNT, 0, 0), FileCount);
+        EXPECT_EQ(SelectedRowOfList(), -1);
+        EXPECT_EQ(SendMessageA(FileList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), -1);
+        EXPECT_EQ(StatusText(1), "File count: " + std::to_string(FileCount));
+    }
 }
 
 TEST_F(StartUp, CellsGiveTheSlotsTextsUpToTheReadersBuffer) {
