@@ -16,9 +16,7 @@ HWND FileDescriptionEdit = nullptr;
 namespace {
 
 void OnDescriptionDialogInit(HWND dialog) {
-    HANDLE smallIcon = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_QUILLMARK), IMAGE_ICON, 16,
-                                  16, LR_DEFAULTSIZE);
-    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+    SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(LoadSmallIcon()));
     SetWindowTextA(dialog, ("File description - " + FolderFiles[SelectedIndex]).c_str());
     FileDescriptionEdit = CreateWindowExA(
         WS_EX_CLIENTEDGE, "EDIT", "",

@@ -17,9 +17,9 @@ const char* const WebPageAddress = "https://quillmark.example.org/";
 
 namespace {
 
-// Only typing counts as a change: the program's own SetWindowTextA calls are marked.
+// Only typing counts as a change: the box sets its modify flag for typing, never for the program's text.
 void OnFolderDescriptionNotify(WORD code) {
-    if (code == EN_CHANGE && !SettingFolderDescription()) {
+    if (code == EN_CHANGE && SendMessageA(FolderDescriptionEdit, EM_GETMODIFY, 0, 0)) {
         DirtyFlag = 1;
     }
 }

@@ -22,7 +22,6 @@ HWND FileList = nullptr;
 namespace {
 
 const char* const ClassName = "myWindowClass";
-bool ProgramSetsFolderDescription = false;
 
 // The toolbar is data: New, Open and Save with the standard small images.
 const TBBUTTON ToolbarButtons[] = {
@@ -94,9 +93,7 @@ void CreateFileList(HWND window) {
 LRESULT OnCreate(HWND window) {
     CreateToolbar(window);
     CreateStatusBar(window);
-    HANDLE smallIcon = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_QUILLMARK), IMAGE_ICON, 16,
-                                  16, LR_DEFAULTSIZE);
-    SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
+    SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(LoadSmallIcon()));
     WorkingDirEdit = CreateChild(window, WS_EX_CLIENTEDGE, "EDIT", "",
                                  WS_CHILD | WS_VISIBLE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL, 0, 0,
                                  100, 100, IDC_WORKING_DIR_EDIT);
@@ -148,8 +145,7 @@ bool StartMainWindow(HINSTANCE instance, int showCommand) {
     windowClass.lpfnWndProc = MainWindowProc;
     windowClass.hInstance = instance;
     windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_QUILLMARK));
-    windowClass.hIconSm = static_cast<HICON>(
-        LoadImageA(instance, MAKEINTRESOURCEA(IDI_QUILLMARK), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+    windowClass.hIconSm = LoadSmallIcon();
     windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_MENU + 1);
     windowClass.lpszMenuName = MAKEINTRESOURCEA(IDR_MAIN_MENU);
@@ -279,13 +275,14 @@ std::string ControlText(HWND control) {
 }
 
 void ShowFolderDescription(const std::string& text) {
-    ProgramSetsFolderDescription = true;
     SetWindowTextA(FolderDescriptionEdit, text.c_str());
-    ProgramSetsFolderDescription = false;
+    // The box's own modify flag tells typing from the program's text.
+    SendMessageA(FolderDescriptionEdit, EM_SETMODIFY, FALSE, 0);
 }
 
-bool SettingFolderDescription() {
-    return ProgramSetsFolderDescription;
+HICON LoadSmallIcon() {
+    return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_QUILLMARK),
+                                         IMAGE_ICON, 16, 16, LR_DEFAULTSIZE));
 }
 
 void ShowDescriptionFileTitle(const std::string& path) {

@@ -62,8 +62,8 @@ std::string ControlText(HWND control);
 // Puts text into the folder description box without taking it for the user's edit.
 void ShowFolderDescription(const std::string& text);
 
-// True while the program itself is setting the folder description box's text.
-bool SettingFolderDescription();
+// The program's icon at 16 x 16 pixels, for title bars.
+HICON LoadSmallIcon();
 
 // Sets the main window's title to "Quillmark - " and the description file's path.
 void ShowDescriptionFileTitle(const std::string& path);

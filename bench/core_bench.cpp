@@ -332,7 +332,7 @@ void BM_Save(benchmark::State& state) {
     CurrentDescFile = folder.descFile;
     std::string reason;
     for (auto _ : state) {
-        if (SaveTablesToDescriptionFile(FolderText, reason) != SaveResult::Saved) {
+        if (SaveDescriptionTables(FolderText, reason) != SaveResult::Saved) {
             state.SkipWithError("the save failed");
             break;
         }

@@ -2,7 +2,6 @@
 // implement it.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -34,7 +33,3 @@ bool ReplaceFileContent(const std::string& path, const std::string& bytes, std::
 
 // Creates an empty file when none exists; an existing file is left as it is.
 bool CreateFileIfMissing(const std::string& path);
-
-// Test seam: when set, it is asked before each chunk of a replacement is written, with the bytes
-// written so far; returning false makes that write fail.
-extern bool (*AllowChunkWrite)(size_t writtenSoFar);

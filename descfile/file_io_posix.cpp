@@ -16,10 +16,6 @@ constexpr size_t ChunkSize = 1 << 20;
 bool WriteAll(int file, const std::string& bytes) {
     size_t written = 0;
     while (written < bytes.size()) {
-        if (AllowChunkWrite && !AllowChunkWrite(written)) {
-            errno = EIO;
-            return false;
-        }
         size_t chunk = bytes.size() - written < ChunkSize ? bytes.size() - written : ChunkSize;
         ssize_t done = write(file, bytes.data() + written, chunk);
         if (done <= 0) {

@@ -17,10 +17,6 @@ const char* const NotEnoughMemory = "There is not enough memory to read it.";
 bool WriteAll(HANDLE file, const std::string& bytes) {
     size_t written = 0;
     while (written < bytes.size()) {
-        if (AllowChunkWrite && !AllowChunkWrite(written)) {
-            SetLastError(ERROR_WRITE_FAULT);
-            return false;
-        }
         DWORD chunk =
             static_cast<DWORD>(bytes.size() - written < ChunkSize ? bytes.size() - written : ChunkSize);
         DWORD done = 0;

@@ -17,7 +17,6 @@ namespace {
 struct StoredEntry {
     std::string_view name;
     std::string_view description;  // untrimmed
-    int block;
 };
 
 // The first block of every stored name, in file order, for LoadedBlocks[0 .. BlockCount) of
@@ -215,8 +214,7 @@ void ScanKeptBlocks(std::string_view kept) {
         previousName = name;
         anyName = true;
         if (FirstBlockOfName.Add(name, FirstBlocks.size())) {
-            FirstBlocks.push_back(
-                {name, FieldOf(kept, start, close, descriptionOpen, descriptionClose), BlockCount - 1});
+            FirstBlocks.push_back({name, FieldOf(kept, start, close, descriptionOpen, descriptionClose)});
         }
     }
 }
@@ -239,9 +237,6 @@ std::string LookUpStoredDescription(const std::string& name) {
         }
     }
     NextGuess = found + 1;
-    if (FirstBlocks[found].block >= BlockCount) {
-        return std::string();
-    }
     return TrimText(FirstBlocks[found].description);
 }
 
@@ -263,17 +258,21 @@ LoadResult LoadDescriptionTables(std::string text, std::vector<std::string> name
     }
     // A file that needs more memory than there is must not leave the tables half built: the old ones
     // stay aside until the new ones are whole.
-    TablesSetAside aside;
     try {
+        TablesSetAside aside;
         SetTablesAside(aside);
-        ResetTables();
-        std::string_view kept = KeepLoadedText(std::move(text));
-        ScanKeptBlocks(kept);
-        FolderDescription = ExtractBetween(kept, "<folder_description>", "</folder_description>");
-        MergeFolderEntries(std::move(names));
+        try {
+            ResetTables();
+            std::string_view kept = KeepLoadedText(std::move(text));
+            ScanKeptBlocks(kept);
+            FolderDescription = ExtractBetween(kept, "<folder_description>", "</folder_description>");
+            MergeFolderEntries(std::move(names));
+        } catch (const std::bad_alloc&) {
+            PutTablesBack(aside);
+            return LoadResult::OutOfMemory;
+        }
     } catch (const std::bad_alloc&) {
-        PutTablesBack(aside);
-        return LoadResult::OutOfMemory;
+        return LoadResult::OutOfMemory;  // nothing was moved aside yet
     }
     return LoadResult::Loaded;
 }

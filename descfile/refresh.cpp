@@ -33,6 +33,6 @@ void RefreshWithListing(std::vector<std::string>& names, bool rowsFollowFolder) 
             return;
         }
     }
-    ScanFolderIntoTables(std::move(names));
+    ScanFolderTables(std::move(names));
     FillFileList();
 }

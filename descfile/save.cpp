@@ -28,7 +28,7 @@ SaveResult SaveDescriptionFile() {
         return SaveResult::Declined;
     }
     std::string reason;
-    SaveResult result = SaveTablesToDescriptionFile(ControlText(FolderDescriptionEdit), reason);
+    SaveResult result = SaveDescriptionTables(ControlText(FolderDescriptionEdit), reason);
     if (result == SaveResult::Failed) {
         std::string message = "The descriptions could not be saved to\n" + CurrentDescFile + "\n\n" + reason +
                               "\n\nThe file keeps its previous content.";

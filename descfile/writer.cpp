@@ -66,7 +66,7 @@ std::string FormatDescriptionFile(std::string_view folderPath,
 
 FileStamp CurrentDescFileStamp;
 
-SaveResult SaveTablesToDescriptionFile(const std::string& folderBoxText, std::string& reason) {
+SaveResult SaveDescriptionTables(const std::string& folderBoxText, std::string& reason) {
     if (EditingEnabled != 1) {
         return SaveResult::NotEditing;
     }

@@ -32,4 +32,4 @@ extern FileStamp CurrentDescFileStamp;
 // Writes the tables to CurrentDescFile, the folder description box's text (when not empty) replacing
 // FolderDescription first. DirtyFlag is cleared and the file's stamp kept only when the file was
 // written; otherwise reason holds why it was not.
-SaveResult SaveTablesToDescriptionFile(const std::string& folderBoxText, std::string& reason);
+SaveResult SaveDescriptionTables(const std::string& folderBoxText, std::string& reason);

@@ -6,7 +6,7 @@
 
 #include "store/tables.h"
 
-void ScanFolderIntoTables(std::vector<std::string> names) {
+void ScanFolderTables(std::vector<std::string> names) {
     // Another program may have added or removed entries since the tables were built, so the
     // descriptions are paired with the new names by name, never by index.
     std::unordered_map<std::string, std::string> described;

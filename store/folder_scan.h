@@ -7,4 +7,4 @@
 // Rewrites FolderFiles and FileCount with names, a listing of the current directory. Descriptions
 // follow their names: an entry that was listed before keeps its description, a new one gets none, a
 // gone one's is dropped.
-void ScanFolderIntoTables(std::vector<std::string> names);
+void ScanFolderTables(std::vector<std::string> names);

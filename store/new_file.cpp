@@ -48,7 +48,7 @@ void NewDescriptionFile(HWND owner) {
     SetWindowTextA(WorkingDirEdit, CurrentFolderPath().c_str());
     ShowDescriptionFileTitle(CurrentDescFile);
     EnableEditing();
-    ScanFolderIntoTables(std::move(names));
+    ScanFolderTables(std::move(names));
     FillFileList();
     SaveDescriptionFile();
 }

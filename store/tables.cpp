@@ -5,7 +5,6 @@
 std::vector<std::string> FolderFiles(TableSlots);
 std::vector<std::string> FolderDescriptions(TableSlots);
 std::vector<std::string_view> LoadedBlocks(TableSlots);
-std::deque<std::string> LoadedTexts;
 unsigned TablesGeneration = 0;
 
 int FileCount = 0;
@@ -22,6 +21,9 @@ unsigned char SavedFlag = 0;
 int SelectedIndex = -1;
 
 namespace {
+
+// The texts that LoadedBlocks point into, kept until ResetTables.
+std::deque<std::string> LoadedTexts;
 
 // Writes text into slot index of table, growing it by half when the slot lies beyond its end.
 template <typename Text>

@@ -16,10 +16,8 @@ extern std::vector<std::string> FolderFiles;
 // Description of the entry at the same index in FolderFiles (empty when it has none).
 extern std::vector<std::string> FolderDescriptions;
 // Raw text between one "<file>" and the next "</file>" of the description file last read. Each slot
-// views the text kept in LoadedTexts, so nested blocks of a hostile file cost no copies.
+// views a text kept by KeepLoadedText, so nested blocks of a hostile file cost no copies.
 extern std::vector<std::string_view> LoadedBlocks;
-// The texts that LoadedBlocks point into, kept until ResetTables.
-extern std::deque<std::string> LoadedTexts;
 
 // Valid slots of FolderFiles and FolderDescriptions.
 extern int FileCount;

@@ -25,5 +25,5 @@ inline bool LoadTables(std::string text) {
 
 inline SaveResult SaveTables(const std::string& folderBoxText) {
     std::string reason;
-    return SaveTablesToDescriptionFile(folderBoxText, reason);
+    return SaveDescriptionTables(folderBoxText, reason);
 }

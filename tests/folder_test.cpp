@@ -99,7 +99,7 @@ TEST_F(FolderTest, AFolderThatCannotBeListedIsNoEmptyFolder) {
 TEST_F(FolderTest, ScanFollowsEnumerationOrderAndKeepsDescriptionsWithTheirNames) {
     folder.Write("a.txt", "");
     folder.Write("b.txt", "");
-    ScanFolderIntoTables(Listing());
+    ScanFolderTables(Listing());
     EXPECT_EQ(FileCount, 4);
     EXPECT_EQ(TableNames(), Listing());
     for (int i = 0; i < FileCount; ++i) {
@@ -109,7 +109,7 @@ TEST_F(FolderTest, ScanFollowsEnumerationOrderAndKeepsDescriptionsWithTheirNames
     ASSERT_EQ(remove((folder.Path() + "/a.txt").c_str()), 0);
     folder.Write("c.txt", "");
     folder.Write("d.txt", "");
-    ScanFolderIntoTables(Listing());
+    ScanFolderTables(Listing());
     EXPECT_EQ(TableNames(), Listing());
     EXPECT_EQ(FileCount, 5);
     EXPECT_EQ(DescriptionOf("b.txt"), "about b.txt");
@@ -124,7 +124,7 @@ TEST_F(FolderTest, WriteReadMergeRoundTrip) {
         folder.Write(name, "");
     }
     folder.Write("file descriptions.desc", "");
-    ScanFolderIntoTables(Listing());
+    ScanFolderTables(Listing());
     for (int i = 0; i < FileCount; ++i) {
         if (FolderFiles[i] == "pond.jpg")
             FolderDescriptions[i] = "The pond after cleaning.";

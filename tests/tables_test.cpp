@@ -1,8 +1,38 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <new>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "descfile/reader.h"
 #include "store/tables.h"
+
+// Allocations that may still succeed before the next one fails; negative for no limit. Lets a test run
+// out of memory at every step of a load in turn.
+long AllocationsLeft = -1;
+
+void* operator new(size_t size) {
+    if (AllocationsLeft == 0) {
+        throw std::bad_alloc();
+    }
+    if (AllocationsLeft > 0) {
+        --AllocationsLeft;
+    }
+    if (void* memory = std::malloc(size > 0 ? size : 1)) {
+        return memory;
+    }
+    throw std::bad_alloc();
+}
+
+void operator delete(void* memory) noexcept {
+    std::free(memory);
+}
+
+void operator delete(void* memory, size_t) noexcept {
+    std::free(memory);
+}
 
 namespace {
 
@@ -63,10 +93,41 @@ TEST(Tables, GrowPastTheirFirstCapacityWithoutLosingAnEntry) {
         EXPECT_EQ(LoadedBlocks[i], "b" + std::to_string(i));
     }
     ResetTables();
-    EXPECT_TRUE(LoadedTexts.empty());
     EXPECT_TRUE(FolderFiles[entries - 1].empty());
     EXPECT_TRUE(FolderDescriptions[entries - 1].empty());
     EXPECT_TRUE(LoadedBlocks[entries - 1].empty());
+}
+
+TEST(LoadDescriptionTables, RunningOutOfMemoryAtAnyStepLeavesTheTablesAsTheyWere) {
+    ResetTables();
+    StoreFolderEntry("kept.txt", "kept description");
+    FolderDescription = "kept folder";
+    const std::string text =
+        "<folder_name>C:\\x</folder_name><folder_description>new</folder_description>"
+        "<file><file_name>a.txt</file_name><file_description>A</file_description></file>"
+        "<file><file_name>b.txt</file_name><file_description>B</file_description></file>";
+    const std::vector<std::string> names{".", "..", "a.txt", "b.txt"};
+    LoadResult result = LoadResult::OutOfMemory;
+    long allowed = 0;
+    for (; result == LoadResult::OutOfMemory && allowed < 100000; ++allowed) {
+        std::string textCopy = text;
+        std::vector<std::string> namesCopy = names;
+        AllocationsLeft = allowed;
+        result = LoadDescriptionTables(std::move(textCopy), std::move(namesCopy));
+        AllocationsLeft = -1;
+        if (result == LoadResult::OutOfMemory) {
+            ASSERT_EQ(FileCount, 1) << allowed;
+            ASSERT_EQ(FolderFiles[0], "kept.txt") << allowed;
+            ASSERT_EQ(FolderDescriptions[0], "kept description") << allowed;
+            ASSERT_EQ(FolderDescription, "kept folder") << allowed;
+        }
+    }
+    ASSERT_EQ(result, LoadResult::Loaded);
+    EXPECT_GT(allowed, 3);  // it did run out part-way, more than once
+    EXPECT_EQ(FileCount, 4);
+    EXPECT_EQ(FolderDescriptions[3], "B");
+    EXPECT_EQ(FolderDescription, "new");
+    ResetTables();
 }
 
 }  // namespace

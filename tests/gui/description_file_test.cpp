@@ -278,21 +278,6 @@ TEST_F(DescriptionFileTest, AFailedSaveIsReportedAndKeepsTheDirtyFlag) {
     SetFileAttributesA(CurrentDescFile.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST_F(DescriptionFileTest, AnInterruptedSaveLeavesTheOldFile) {
-    WinFolder folder;
-    OpenWorkedExample(folder);
-    std::string before = folder.Read("file descriptions.desc");
-    const std::vector<std::string> listing = folder.Listing();
-    FolderDescriptions[3] = std::string(3 << 20, 'x');  // several chunks
-    AllowChunkWrite = [](size_t written) { return written == 0; };
-    BoxSeen box;
-    AnswerMessageBox(IDOK, &box);
-    Command(IDM_SAVE_DESCRIPTIONS);
-    EXPECT_TRUE(box.shown);
-    EXPECT_EQ(folder.Read("file descriptions.desc"), before);
-    EXPECT_EQ(folder.Listing(), listing);  // the temporary file is gone
-}
-
 TEST_F(DescriptionFileTest, AHiddenDescriptionFileIsSavedAndStaysHidden) {
     WinFolder folder;
     OpenWorkedExample(folder);

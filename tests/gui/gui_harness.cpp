@@ -360,7 +360,6 @@ void MainWindowTest::TearDown() {
     for (const std::string& box : TakeUnexpectedModals()) {
         ADD_FAILURE() << "unexpected modal window: " << box;
     }
-    AllowChunkWrite = nullptr;
     DirtyFlag = 0;
     DestroyMainWindow();
     SetCurrentDirectoryA(startFolder_.c_str());

@@ -1,3 +1,0 @@
-#include "descfile/file_io.h"
-
-bool (*AllowChunkWrite)(size_t writtenSoFar) = nullptr;
