@@ -33,11 +33,12 @@ target_include_directories(quillmark PRIVATE ${CMAKE_SOURCE_DIR}/resources)
 target_link_libraries(quillmark PRIVATE quillmark_app)
 target_link_options(quillmark PRIVATE ${STATIC_FLAGS} $<$<NOT:$<CONFIG:Debug>>:-s>)
 
-# GoogleTest built from the source that libgtest-dev installs.
+# GoogleTest built from its source (libgtest-dev installs it in /usr/src/googletest).
+set(GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest's source folder, built for the cross build")
 set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 add_executable(gui_tests
     tests/gui/gui_harness.cpp
