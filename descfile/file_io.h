@@ -17,8 +17,8 @@ struct FileStamp {
 };
 
 // Reads the file's bytes as they are, letting other programs read and write it meanwhile, and its stamp
-// as it was read. False when it cannot be opened or read (missing, a folder, locked) or does not fit in
-// memory; reason then holds why.
+// as it was read. False when it cannot be opened or read (missing, a folder, locked); reason then holds
+// why. A file that does not fit in memory throws std::bad_alloc or std::length_error.
 bool ReadWholeFile(const std::string& path, std::string& bytes, FileStamp* stamp, std::string* reason);
 
 // The file's stamp as it is now; exists is false when there is no file of that path.

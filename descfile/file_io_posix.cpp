@@ -3,8 +3,7 @@
 #include <unistd.h>
 #include <cerrno>
 #include <cstdio>
-#include <new>
-#include <stdexcept>
+#include <memory>
 
 #include "descfile/file_io.h"
 #include "store/folder_enum.h"
@@ -40,52 +39,27 @@ FileStamp StampOf(const struct stat& info) {
 }  // namespace
 
 bool ReadWholeFile(const std::string& path, std::string& bytes, FileStamp* stamp, std::string* reason) {
-    int file = open(path.c_str(), O_RDONLY);
+    std::unique_ptr<FILE, int (*)(FILE*)> opened(std::fopen(path.c_str(), "rb"), std::fclose);
     struct stat info;
-    int error = 0;
-    if (file < 0 || fstat(file, &info) != 0) {
-        error = errno;
-    } else if (S_ISDIR(info.st_mode)) {
-        error = EISDIR;
-    }
-    bool ok = error == 0;
-    if (ok && stamp != nullptr) {
-        *stamp = StampOf(info);
-    }
-    try {
-        bytes.clear();
-        if (ok) {
-            bytes.reserve(static_cast<size_t>(info.st_size));
+    int error = !opened || fstat(fileno(opened.get()), &info) != 0 ? errno
+                : S_ISDIR(info.st_mode)                            ? EISDIR
+                                                                   : 0;
+    bytes.clear();
+    if (error == 0) {
+        if (stamp != nullptr) {
+            *stamp = StampOf(info);
         }
+        bytes.reserve(static_cast<size_t>(info.st_size));
         char buffer[64 * 1024];
-        while (ok) {
-            ssize_t got = read(file, buffer, sizeof buffer);
-            if (got < 0) {
-                error = errno;
-                ok = false;
-            } else if (got == 0) {
-                break;
-            } else {
-                bytes.append(buffer, static_cast<size_t>(got));
-            }
+        for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, opened.get())) > 0;) {
+            bytes.append(buffer, got);
         }
-    } catch (const std::bad_alloc&) {
-        ok = false;
-        error = ENOMEM;
-    } catch (const std::length_error&) {
-        ok = false;
-        error = ENOMEM;
+        error = std::ferror(opened.get()) ? EIO : 0;
     }
-    if (file >= 0) {
-        close(file);
+    if (error != 0 && reason != nullptr) {
+        *reason = SystemErrorText(error);
     }
-    if (!ok) {
-        std::string().swap(bytes);
-        if (reason != nullptr) {
-            *reason = SystemErrorText(error);
-        }
-    }
-    return ok;
+    return error == 0;
 }
 
 FileStamp StampOfFile(const std::string& path) {

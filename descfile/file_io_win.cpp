@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include <new>
-#include <stdexcept>
 
 #include "descfile/file_io.h"
 #include "store/exact_names.h"
@@ -11,8 +10,6 @@ namespace {
 
 // Chunks small enough that a failing disk is noticed early, large enough to cost nothing.
 constexpr size_t ChunkSize = 1 << 20;
-
-const char* const NotEnoughMemory = "There is not enough memory to read it.";
 
 bool WriteAll(HANDLE file, const std::string& bytes) {
     size_t written = 0;
@@ -71,53 +68,36 @@ HANDLE CreateTemporaryFile(const std::wstring& folder, std::wstring& temporary) 
 }  // namespace
 
 bool ReadWholeFile(const std::string& path, std::string& bytes, FileStamp* stamp, std::string* reason) {
-    HANDLE file =
-        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        if (reason != nullptr) {
-            *reason = SystemErrorText(GetLastError());
-        }
-        return false;
-    }
-    BY_HANDLE_FILE_INFORMATION information;
-    bool ok = GetFileInformationByHandle(file, &information) != 0;
-    if (ok && stamp != nullptr) {
-        *stamp = StampOf((static_cast<uint64_t>(information.nFileSizeHigh) << 32) | information.nFileSizeLow,
-                         information.ftLastWriteTime);
-    }
-    DWORD error = ok ? ERROR_SUCCESS : GetLastError();
-    try {
-        bytes.clear();
-        if (ok) {
-            bytes.reserve(static_cast<size_t>((static_cast<uint64_t>(information.nFileSizeHigh) << 32) |
-                                              information.nFileSizeLow));
-        }
-        char buffer[64 * 1024];
-        while (ok) {
-            DWORD got = 0;
-            if (!ReadFile(file, buffer, sizeof buffer, &got, nullptr)) {
-                error = GetLastError();
-                ok = false;
-            } else if (got == 0) {
-                break;
-            } else {
-                bytes.append(buffer, got);
+    struct Closer {
+        HANDLE file;
+        ~Closer() {
+            if (file != INVALID_HANDLE_VALUE) {
+                CloseHandle(file);
             }
         }
-    } catch (const std::bad_alloc&) {
-        ok = false;
-        error = ERROR_NOT_ENOUGH_MEMORY;
-    } catch (const std::length_error&) {
-        ok = false;
-        error = ERROR_NOT_ENOUGH_MEMORY;
-    }
-    CloseHandle(file);
-    if (!ok) {
-        std::string().swap(bytes);
-        if (reason != nullptr) {
-            *reason = error == ERROR_NOT_ENOUGH_MEMORY ? NotEnoughMemory : SystemErrorText(error);
+    } opened{CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+    BY_HANDLE_FILE_INFORMATION information;
+    bool ok = opened.file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(opened.file, &information);
+    bytes.clear();
+    if (ok) {
+        uint64_t size = (static_cast<uint64_t>(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
+        if (stamp != nullptr) {
+            *stamp = StampOf(size, information.ftLastWriteTime);
         }
+        // A size past what this program can address cannot be read into memory at all.
+        if (size > bytes.max_size()) {
+            throw std::bad_alloc();
+        }
+        bytes.reserve(static_cast<size_t>(size));
+        char buffer[64 * 1024];
+        DWORD got = 0;
+        while ((ok = ReadFile(opened.file, buffer, sizeof buffer, &got, nullptr) != 0) && got > 0) {
+            bytes.append(buffer, got);
+        }
+    }
+    if (!ok && reason != nullptr) {
+        *reason = SystemErrorText(GetLastError());
     }
     return ok;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <new>
 #include <utility>
@@ -166,19 +167,20 @@ std::string DecodeTextMode(std::string_view raw) {
 }
 
 bool ReadDescriptionText(const std::string& path, std::string& text, FileStamp* stamp, std::string* reason) {
-    std::string raw;
-    if (!ReadWholeFile(path, raw, stamp, reason)) {
-        return false;
-    }
+    // A file too large for memory is refused like one that cannot be read.
     try {
+        std::string raw;
+        if (!ReadWholeFile(path, raw, stamp, reason)) {
+            return false;
+        }
         text = DecodeTextMode(raw);
-    } catch (const std::bad_alloc&) {
+        return true;
+    } catch (const std::exception&) {  // bad_alloc, or length_error past what a string can hold
         if (reason != nullptr) {
             *reason = "There is not enough memory to read it.";
         }
         return false;
     }
-    return true;
 }
 
 namespace {
