@@ -10,7 +10,7 @@ add_executable(core_tests
     tests/folder_test.cpp
     tests/hostile_input_test.cpp
     tests/scale_test.cpp
-    tests/test_folder.cpp)
+    ${TEST_FOLDER_SOURCES})
 target_link_libraries(core_tests PRIVATE quillmark_core GTest::gtest_main)
 gtest_discover_tests(core_tests DISCOVERY_TIMEOUT 60)
 

@@ -48,6 +48,7 @@ add_executable(gui_tests
     tests/gui/file_actions_test.cpp
     tests/gui/scale_test.cpp
     tests/hostile_input_test.cpp
+    ${TEST_FOLDER_SOURCES}
     ${RESOURCES})
 target_include_directories(gui_tests PRIVATE ${CMAKE_SOURCE_DIR}/resources)
 target_link_libraries(gui_tests PRIVATE quillmark_app gtest)

@@ -2,8 +2,6 @@
 // reader. Built natively and into the Windows test program, so both builds read them alike.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,36 +11,11 @@
 #include "store/folder_enum.h"
 #include "store/tables.h"
 #include "tests/core_calls.h"
+#include "tests/test_folder.h"
 
 using namespace std::string_literals;
-namespace fs = std::filesystem;
 
 namespace {
-
-// A fresh folder that is the current directory while it lives.
-class ScratchFolder {
-  public:
-    ScratchFolder() : previous_(fs::current_path()) {
-        static int serial = 0;
-        path_ = fs::temp_directory_path() / ("quillmark-hostile-" + std::to_string(++serial) + "-" +
-                                             std::to_string(reinterpret_cast<uintptr_t>(this)));
-        fs::create_directories(path_);
-        fs::current_path(path_);
-    }
-    ~ScratchFolder() {
-        fs::current_path(previous_);
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    void Write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(path_ / name, std::ios::binary) << bytes;
-    }
-    std::string PathOf(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    fs::path previous_;
-    fs::path path_;
-};
 
 std::string Block(const std::string& name, const std::string& description) {
     return "<file><file_name>" + name + "</file_name><file_description>" + description +
@@ -75,7 +48,7 @@ class HostileInput : public testing::Test {
         }
     }
     void TearDown() override { ResetTables(); }
-    ScratchFolder folder;
+    TestFolder folder;
 };
 
 TEST_F(HostileInput, EachBadFileHasItsOutcome) {

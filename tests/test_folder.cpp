@@ -1,77 +1,59 @@
 #include "tests/test_folder.h"
 
-#include <unistd.h>
-#include <cstdio>
-#include <cstdlib>
+#include <chrono>
 #include <fstream>
 #include <iterator>
-#include <sstream>
-#include <stdexcept>
+#include <system_error>
 
-TestFolder::TestFolder() {
-    char buffer[4096];
-    previous_ = getcwd(buffer, sizeof buffer) ? buffer : "/";
-    char pattern[] = "/tmp/quillmark-test-XXXXXX";
-    if (mkdtemp(pattern) == nullptr) {
-        throw std::runtime_error("mkdtemp failed");
-    }
-    path_ = pattern;
-    if (chdir(path_.c_str()) != 0) {
-        throw std::runtime_error("chdir failed");
+namespace fs = std::filesystem;
+
+TestFolder::TestFolder(bool enter) : previous_(fs::current_path()) {
+    static int serial = 0;
+    fs::path path;
+    do {
+        path =
+            fs::temp_directory_path() /
+            ("quillmark-test-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) +
+             "-" + std::to_string(++serial));
+    } while (!fs::create_directory(path));
+    path_ = path.string();
+    if (enter) {
+        fs::current_path(path);
     }
 }
 
 TestFolder::~TestFolder() {
-    if (chdir(previous_.c_str()) != 0) {
-        return;
+    std::error_code ignored;
+    if (fs::equivalent(fs::current_path(ignored), path_, ignored)) {
+        fs::current_path(previous_, ignored);
     }
-    std::string command = "chmod -R u+w '" + path_ + "' && rm -rf '" + path_ + "'";
-    if (std::system(command.c_str()) != 0) {
-        std::fprintf(stderr, "could not remove %s\n", path_.c_str());
+    // Read-only entries must be writable again before they can go.
+    for (auto it = fs::recursive_directory_iterator(path_, ignored); it != fs::recursive_directory_iterator();
+         it.increment(ignored)) {
+        fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
     }
+    fs::remove_all(path_, ignored);
+}
+
+std::string TestFolder::PathOf(const std::string& name) const {
+    return (fs::path(path_) / name).string();
 }
 
 void TestFolder::Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream out(path_ + "/" + name, std::ios::binary | std::ios::trunc);
-    out << bytes;
+    std::ofstream(PathOf(name), std::ios::binary | std::ios::trunc) << bytes;
 }
 
 std::string TestFolder::Read(const std::string& name) const {
-    std::ifstream in(path_ + "/" + name, std::ios::binary);
+    std::ifstream in(PathOf(name), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool TestFolder::Has(const std::string& name) const {
-    return access((path_ + "/" + name).c_str(), F_OK) == 0;
+    std::error_code ignored;
+    return fs::exists(fs::symlink_status(PathOf(name), ignored));
 }
 
-std::string WorkedExampleBytes(const std::string& folderPath) {
-    return "<?xml version=\"1.0\"?>\r\n"
-           "\r\n"
-           "<file_description_data>\r\n"
-           "\r\n"
-           "<folder_name>" +
-           folderPath +
-           "</folder_name>\r\n"
-           "\r\n"
-           "<folder_description>\r\n"
-           "Pictures of the back garden.\r\n"
-           "</folder_description>\r\n"
-           "\r\n"
-           "<file>\r\n"
-           "<file_name>pond.jpg</file_name>\r\n"
-           "<file_description>\r\n"
-           "The pond after cleaning.\r\n"
-           "</file_description>\r\n"
-           "</file>\r\n"
-           "\r\n"
-           "<file>\r\n"
-           "<file_name>shed plan.txt</file_name>\r\n"
-           "<file_description>\r\n"
-           "Measurements for the shed.\r\r\n"
-           "Second version.\r\n"
-           "</file_description>\r\n"
-           "</file>\r\n"
-           "\r\n"
-           "</file_description_data>";
+void TestFolder::Remove(const std::string& name) const {
+    std::error_code ignored;
+    fs::remove(PathOf(name), ignored);
 }

@@ -22,19 +22,6 @@ std::string FolderOnlyFile(const std::string& folder, const std::string& descrip
            "\r\n</folder_description>\r\n\r\n</file_description_data>";
 }
 
-// The worked example's description file for a folder.
-std::string WorkedExample(const std::string& folder) {
-    return "<?xml version=\"1.0\"?>\r\n\r\n<file_description_data>\r\n\r\n<folder_name>" + folder +
-           "</folder_name>\r\n\r\n<folder_description>\r\nPictures of the back "
-           "garden.\r\n</folder_description>\r\n"
-           "\r\n<file>\r\n<file_name>pond.jpg</file_name>\r\n<file_description>\r\nThe pond after "
-           "cleaning.\r\n"
-           "</file_description>\r\n</file>\r\n"
-           "\r\n<file>\r\n<file_name>shed plan.txt</file_name>\r\n<file_description>\r\nMeasurements for the "
-           "shed.\r\r\n"
-           "Second version.\r\n</file_description>\r\n</file>\r\n\r\n</file_description_data>";
-}
-
 std::string CurrentFolder() {
     char path[MAX_PATH] = {};
     GetCurrentDirectoryA(sizeof path, path);
@@ -84,7 +71,7 @@ class DescriptionFileTest : public MainWindowTest {
         for (const char* name : {"pond.jpg", "shed plan.txt", "tree.jpg"}) {
             folder.Write(name, "");
         }
-        folder.Write("file descriptions.desc", WorkedExample("C:\\Photos\\Garden"));
+        folder.Write("file descriptions.desc", WorkedExampleBytes("C:\\Photos\\Garden"));
         OpenThroughSeam(folder.PathOf("file descriptions.desc"));
     }
 };
@@ -128,7 +115,7 @@ TEST_F(DescriptionFileTest, OpenThroughTheRealDialogGivesTheWorkedExample) {
     for (const char* name : {"pond.jpg", "shed plan.txt", "tree.jpg"}) {
         folder.Write(name, "");
     }
-    folder.Write("file descriptions.desc", WorkedExample("C:\\Photos\\Garden"));
+    folder.Write("file descriptions.desc", WorkedExampleBytes("C:\\Photos\\Garden"));
     RealFileDialogs();
     TypeIntoFileDialog(folder.PathOf("file descriptions.desc"));
     Command(IDM_OPEN_DESCRIPTION_FILE);
@@ -244,7 +231,7 @@ TEST_F(DescriptionFileTest, ARefusedFileChangesNothingAndIsNeverWritten) {
     EXPECT_EQ(other.Read("notes.txt"), "just some notes, <file> and all");
     EXPECT_EQ(other.Read("empty.desc"), "");
     EXPECT_FALSE(other.Has("missing.desc"));
-    EXPECT_EQ(folder.Read("file descriptions.desc"), WorkedExample(folder.Path()));
+    EXPECT_EQ(folder.Read("file descriptions.desc"), WorkedExampleBytes(folder.Path()));
 }
 
 TEST_F(DescriptionFileTest, AFailedSaveIsReportedAndKeepsTheDirtyFlag) {

@@ -215,24 +215,6 @@ void RealFileDialogs() {
     ShowOpenDialog = GetOpenFileNameA;
 }
 
-WinFolder::WinFolder() {
-    static int serial = 0;
-    char temp[MAX_PATH] = {};
-    GetTempPathA(sizeof temp, temp);
-    for (;;) {
-        path_ = std::string(temp) + "quillmark-" + std::to_string(GetCurrentProcessId()) + "-" +
-                std::to_string(++serial);
-        if (CreateDirectoryA(path_.c_str(), nullptr)) {
-            break;
-        }
-    }
-    // The long form, as the file dialogs and GetCurrentDirectoryA report it.
-    char full[MAX_PATH] = {};
-    if (GetLongPathNameA(path_.c_str(), full, sizeof full)) {
-        path_ = full;
-    }
-}
-
 WinFolder::~WinFolder() {
     // By exact names, so that names the ANSI functions cannot reach go too.
     std::wstring folder = ExactPathOf(L"");
@@ -251,9 +233,7 @@ WinFolder::~WinFolder() {
         } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    SetCurrentDirectoryA(path_.c_str());  // a test may have left it elsewhere; the folder goes below
-    SetCurrentDirectoryA("..");
-    RemoveDirectoryA(path_.c_str());
+    // The folder itself goes with the rest of it.
 }
 
 std::wstring WinFolder::ExactPathOf(const std::wstring& name) const {
@@ -270,29 +250,6 @@ void WinFolder::WriteExact(const std::wstring& name) const {
 
 bool WinFolder::HasExact(const std::wstring& name) const {
     return GetFileAttributesW(ExactPathOf(name).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-void WinFolder::Write(const std::string& name, const std::string& bytes) const {
-    HANDLE file = CreateFileA(PathOf(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << name;
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
-std::string WinFolder::Read(const std::string& name) const {
-    std::string bytes;
-    ReadWholeFile(PathOf(name), bytes, nullptr, nullptr);
-    return bytes;
-}
-
-bool WinFolder::Has(const std::string& name) const {
-    return GetFileAttributesA(PathOf(name).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-void WinFolder::Remove(const std::string& name) const {
-    DeleteFileA(PathOf(name).c_str());
 }
 
 std::vector<std::string> WinFolder::Listing() const {

@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "tests/test_folder.h"
+
 // Handles one modal window (message box, dialog, file dialog) once it is active and its own modal
 // loop runs; the handler must end it.
 using ModalHandler = std::function<void(HWND)>;
@@ -94,19 +96,13 @@ struct PopupSeen {
 };
 extern PopupSeen LastPopup;
 
-// A temporary folder on Wine's drive C, removed with everything in it.
-class WinFolder {
+// A temporary folder on Wine's drive C, with what only Windows has: the listing in the file system's
+// order, "." and ".." included, and entries by their exact names.
+class WinFolder : public TestFolder {
   public:
-    WinFolder();
+    // The program under test chooses its current directory itself.
+    WinFolder() : TestFolder(false) {}
     ~WinFolder();
-    WinFolder(const WinFolder&) = delete;
-    WinFolder& operator=(const WinFolder&) = delete;
-    const std::string& Path() const { return path_; }
-    std::string PathOf(const std::string& name) const { return path_ + "\\" + name; }
-    void Write(const std::string& name, const std::string& bytes) const;
-    std::string Read(const std::string& name) const;
-    bool Has(const std::string& name) const;
-    void Remove(const std::string& name) const;
     // Entry names in the order the file system enumerates them.
     std::vector<std::string> Listing() const;
     // The "\\?\" path of an entry by its exact name, which Windows does not normalise.
@@ -116,9 +112,6 @@ class WinFolder {
     void WriteExact(const std::wstring& name) const;
     // True when an entry of exactly that name is there.
     bool HasExact(const std::wstring& name) const;
-
-  private:
-    std::string path_;
 };
 
 // Every test starts with a new main window and fresh tables, and ends with no modal left unanswered.
