@@ -13,9 +13,10 @@
 #include "store/new_file.h"
 #include "store/tables.h"
 
-const char* const WebPageAddress = "https://quillmark.example.org/";
-
 namespace {
+
+// The project's web page, opened by command 29.
+const char* const WebPageAddress = "https://quillmark.example.org/";
 
 // Only typing counts as a change: the box sets its modify flag for typing, never for the program's text.
 void OnFolderDescriptionNotify(WORD code) {

@@ -3,9 +3,6 @@
 
 #include <windows.h>
 
-// The project's web page, opened by command 29.
-extern const char* const WebPageAddress;
-
 // WM_COMMAND of the main window: menu items, toolbar buttons and the folder description box.
 LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam);
 

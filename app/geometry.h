@@ -22,7 +22,7 @@ struct ChildLayout {
         filesGroup;
 };
 
-// Where the children go for a toolbar T pixels high and a client area of W x H: working folder edit,
-// its group box, folder description group box, folder description edit, file list, files group box.
-// Values are unclamped and may be negative.
-ChildLayout LayoutFor(int T, int W, int H);
+// Where the children go for a toolbar toolbarHeight pixels high and a client area of clientWidth x
+// clientHeight: working folder edit, its group box, folder description group box, folder description
+// edit, file list, files group box. Values are unclamped and may be negative.
+ChildLayout ChildLayoutFor(int toolbarHeight, int clientWidth, int clientHeight);

@@ -214,10 +214,11 @@ void LayoutChildren(HWND window) {
     SendMessageA(Toolbar, TB_AUTOSIZE, 0, 0);
     RECT toolbar = {};
     // Without a toolbar the children start at the top.
-    int T = (Toolbar != nullptr && GetWindowRect(Toolbar, &toolbar)) ? toolbar.bottom - toolbar.top : 0;
+    int toolbarHeight =
+        (Toolbar != nullptr && GetWindowRect(Toolbar, &toolbar)) ? toolbar.bottom - toolbar.top : 0;
     RECT client = {};
     GetClientRect(window, &client);
-    ChildLayout layout = LayoutFor(T, client.right, client.bottom);
+    ChildLayout layout = ChildLayoutFor(toolbarHeight, client.right, client.bottom);
     PlaceChild(WorkingDirEdit, layout.workingDirEdit);
     PlaceChild(WorkingDirGroup, layout.workingDirGroup);
     PlaceChild(FolderDescriptionGroup, layout.folderDescriptionGroup);

@@ -26,6 +26,7 @@
 #include "descfile/writer.h"
 #include "store/folder_enum.h"
 #include "store/tables.h"
+#include "tests/linear_lookup.h"
 
 extern char** environ;
 
@@ -189,14 +190,7 @@ void VerifyTables(benchmark::State& state, const BenchFolder& folder) {
 // The merge as it was before the index: every folder entry searches all blocks for its name.
 void MergeByLinearSearch() {
     for (std::string& name : Listed()) {
-        std::string description;
-        for (int b = 0; b < BlockCount; ++b) {
-            if (ExtractBetween(LoadedBlocks[b], "<file_name>", "</file_name>") == name) {
-                description =
-                    TrimText(ExtractBetween(LoadedBlocks[b], "<file_description>", "</file_description>"));
-                break;
-            }
-        }
+        std::string description = LinearLookUp(name);
         StoreFolderEntry(std::move(name), std::move(description));
     }
 }

@@ -41,6 +41,7 @@
 #include "descfile/text_helpers.h"
 #include "descfile/writer.h"
 #include "store/tables.h"
+#include "tests/linear_lookup.h"
 
 namespace {
 
@@ -177,34 +178,11 @@ std::vector<std::string_view> ReferenceBlocks(std::string_view text) {
     return blocks;
 }
 
-// The look-up as a plain search over LoadedBlocks[0 .. BlockCount), first match winning.
-class LinearLookUp {
-  public:
-    // Notes the stored name of every block.
-    LinearLookUp() {
-        for (int i = 0; i < BlockCount; ++i) {
-            names_.push_back(ExtractBetween(LoadedBlocks[i], "<file_name>", "</file_name>"));
-        }
-    }
-    // The trimmed description of the first block stored under name; empty when none is.
-    std::string operator()(const std::string& name) const {
-        for (size_t i = 0; i < names_.size(); ++i) {
-            if (names_[i] == name) {
-                return TrimText(ExtractBetween(LoadedBlocks[i], "<file_description>", "</file_description>"));
-            }
-        }
-        return std::string();
-    }
-
-  private:
-    std::vector<std::string> names_;
-};
-
 // Looks every name up through the index and through the linear search; both must agree.
 void ExpectIndexAgrees(const std::vector<std::string>& names) {
-    LinearLookUp linear;
     for (const std::string& name : names) {
-        ExpectEqual(LookUpStoredDescription(name), linear(name), "index and linear search differ", name);
+        ExpectEqual(LookUpStoredDescription(name), LinearLookUp(name), "index and linear search differ",
+                    name);
     }
 }
 
@@ -320,14 +298,13 @@ void CheckRoundTrip(const std::vector<std::string>& fields, const std::vector<st
         }
     }
 
-    LinearLookUp linear;
     for (int i = 0; i < count; ++i) {
         const std::string& name = files[i];
         if (name.empty() || !IsClean(name)) {
             continue;
         }
         std::string found = LookUpStoredDescription(name);
-        ExpectEqual(found, linear(name), "index and linear search differ after the round trip", name);
+        ExpectEqual(found, LinearLookUp(name), "index and linear search differ after the round trip", name);
         auto it = firstStored.find(name);
         if (it != firstStored.end()) {
             if (it->second.known) {
@@ -339,7 +316,7 @@ void CheckRoundTrip(const std::vector<std::string>& fields, const std::vector<st
     }
     // Names of the first part's scan must not be answered from an index the reset left behind.
     for (size_t i = 0; i < earlierNames.size() && i < MaxNames; ++i) {
-        ExpectEqual(LookUpStoredDescription(earlierNames[i]), linear(earlierNames[i]),
+        ExpectEqual(LookUpStoredDescription(earlierNames[i]), LinearLookUp(earlierNames[i]),
                     "a look-up after a reset differs from the linear search", earlierNames[i]);
     }
 }

@@ -8,21 +8,12 @@
 #include "descfile/writer.h"
 #include "store/tables.h"
 #include "tests/core_calls.h"
+#include "tests/linear_lookup.h"
 #include "tests/test_folder.h"
 
 using namespace std::string_literals;
 
 namespace {
-
-// The look-up as a plain search over every block, first match winning: what the index must agree with.
-std::string LinearLookUp(const std::string& name) {
-    for (int i = 0; i < BlockCount; ++i) {
-        if (ExtractBetween(LoadedBlocks[i], "<file_name>", "</file_name>") == name) {
-            return TrimText(ExtractBetween(LoadedBlocks[i], "<file_description>", "</file_description>"));
-        }
-    }
-    return std::string();
-}
 
 std::vector<std::string> Blocks() {
     std::vector<std::string> blocks;

@@ -234,46 +234,45 @@ TEST_F(FileActionsTest, KeysDoNotMoveTheSelection) {
     }
 }
 
-TEST_F(FileActionsTest, DeleteKeyDeletesAfterYesOnly) {
+TEST_F(FileActionsTest, TheDeleteKeyAndTheMenuDeleteAfterYesOnly) {
+    struct Way {
+        const char* what;
+        std::function<void()> deletes;
+        const char* declined;  // the file kept after No
+        const char* deleted;   // the file deleted after Yes; it had a description
+    };
+    const Way ways[] = {
+        {"Delete key", [this] { PressKey(VK_DELETE); }, "tree.jpg", "pond.jpg"},
+        {"Delete file", [this] { ListCommand(IDM_DELETE_FILE); }, "tree.jpg", "shed plan.txt"}};
     OpenSampleFolder();
-    SelectRow(RowOf("tree.jpg"));
-    BoxSeen no;
-    AnswerMessageBox(IDNO, &no);
-    PressKey(VK_DELETE);
-    EXPECT_EQ(no.text, "Delete file?");
-    EXPECT_EQ(no.caption, "tree.jpg");
-    EXPECT_TRUE(folder.Has("tree.jpg"));
-    EXPECT_NE(RowOf("tree.jpg"), -1);
+    for (const Way& way : ways) {
+        SelectRow(RowOf(way.declined));
+        BoxSeen no;
+        AnswerMessageBox(IDNO, &no);
+        way.deletes();
+        EXPECT_EQ(no.text, "Delete file?") << way.what;
+        EXPECT_EQ(no.caption, way.declined) << way.what;
+        EXPECT_TRUE(folder.Has(way.declined)) << way.what;
+        EXPECT_NE(RowOf(way.declined), -1) << way.what;
 
-    SelectRow(RowOf("pond.jpg"));
-    BoxSeen yes;
-    AnswerMessageBox(IDYES, &yes);
-    PressKey(VK_DELETE);
-    EXPECT_EQ(yes.caption, "pond.jpg");
-    EXPECT_FALSE(folder.Has("pond.jpg"));
-    EXPECT_EQ(RowOf("pond.jpg"), -1);
-    std::vector<std::string> names;
-    for (const auto& row : ListRows()) {
-        names.push_back(row.first);
+        SelectRow(RowOf(way.deleted));
+        BoxSeen yes;
+        AnswerMessageBox(IDYES, &yes);
+        way.deletes();
+        EXPECT_EQ(yes.caption, way.deleted) << way.what;
+        EXPECT_FALSE(folder.Has(way.deleted)) << way.what;
+        std::vector<std::string> names;
+        for (const auto& row : ListRows()) {
+            names.push_back(row.first);
+        }
+        EXPECT_EQ(names, folder.Listing()) << way.what;
+        EXPECT_EQ(folder.Read("file descriptions.desc").find(way.deleted), std::string::npos) << way.what;
+
+        // With no row selected nothing is asked or deleted.
+        SelectRow(-1);
+        way.deletes();
+        EXPECT_TRUE(folder.Has(way.declined)) << way.what;
     }
-    EXPECT_EQ(names, folder.Listing());
-    std::string saved = folder.Read("file descriptions.desc");
-    EXPECT_EQ(saved.find("pond.jpg"), std::string::npos);
-    EXPECT_NE(saved.find("<file_name>shed plan.txt</file_name>"), std::string::npos);
-
-    // With no row selected nothing is asked or deleted.
-    SelectRow(-1);
-    PressKey(VK_DELETE);
-    EXPECT_TRUE(folder.Has("tree.jpg"));
-}
-
-TEST_F(FileActionsTest, DeleteFromTheMenuDeletesTheSelectedFile) {
-    OpenSampleFolder();
-    SelectRow(RowOf("tree.jpg"));
-    AnswerMessageBox(IDYES, nullptr);
-    ListCommand(IDM_DELETE_FILE);
-    EXPECT_FALSE(folder.Has("tree.jpg"));
-    EXPECT_EQ(RowOf("tree.jpg"), -1);
 }
 
 TEST_F(FileActionsTest, TheDescriptionFileInUseCannotBeDeletedInAnySpelling) {

@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -26,6 +25,8 @@ static_assert(sizeof(TBBUTTON) == 20, "TBBUTTON");
 namespace {
 
 using StartUp = MainWindowTest;
+using Commands = MainWindowTest;
+using FileListView = MainWindowTest;
 
 TEST(Geometry, CentredOriginTruncatesEachHalf) {
     struct Case {
@@ -101,71 +102,48 @@ TEST_F(StartUp, EveryChildHasItsClassTextStyleAndId) {
     EXPECT_EQ(EditingEnabled, 0);
 }
 
-TEST_F(StartUp, ToolbarHoldsNewOpenAndSave) {
-    ASSERT_EQ(SendMessageA(Toolbar, TB_BUTTONCOUNT, 0, 0), 3);
-    const int commands[] = {IDM_NEW_DESCRIPTION_FILE, IDM_OPEN_DESCRIPTION_FILE, IDM_SAVE_DESCRIPTIONS};
-    const int images[] = {STD_FILENEW, STD_FILEOPEN, STD_FILESAVE};
-    for (int i = 0; i < 3; ++i) {
-        TBBUTTON button = {};
-        SendMessageA(Toolbar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
-        EXPECT_EQ(button.idCommand, commands[i]);
-        EXPECT_EQ(button.iBitmap, images[i]);
-        EXPECT_TRUE(button.fsState & TBSTATE_ENABLED);
+TEST_F(StartUp, ToolbarStatusBarAndListHoldTheirParts) {
+    {
+        ASSERT_EQ(SendMessageA(Toolbar, TB_BUTTONCOUNT, 0, 0), 3);
+        const int commands[] = {IDM_NEW_DESCRIPTION_FILE, IDM_OPEN_DESCRIPTION_FILE, IDM_SAVE_DESCRIPTIONS};
+        const int images[] = {STD_FILENEW, STD_FILEOPEN, STD_FILESAVE};
+        for (int i = 0; i < 3; ++i) {
+            TBBUTTON button = {};
+            SendMessageA(Toolbar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
+            EXPECT_EQ(button.idCommand, commands[i]);
+            EXPECT_EQ(button.iBitmap, images[i]);
+            EXPECT_TRUE(button.fsState & TBSTATE_ENABLED);
+        }
     }
-}
 
-TEST_F(StartUp, StatusBarSaysLoaded) {
-    int edges[2] = {};
-    ASSERT_EQ(SendMessageA(StatusBar, SB_GETPARTS, 2, reinterpret_cast<LPARAM>(edges)), 2);
-    EXPECT_EQ(edges[0], 100);
-    EXPECT_EQ(edges[1], -1);
-    char text[64] = {};
-    SendMessageA(StatusBar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
-    EXPECT_STREQ(text, "Loaded");
-}
-
-TEST_F(StartUp, FileListHasItsColumnsAndFullRowSelect) {
-    EXPECT_TRUE(SendMessageA(FileList, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_FULLROWSELECT);
-    const char* texts[] = {"Filename", "Description"};
-    const int widths[] = {276, 367};
-    for (int i = 0; i < 2; ++i) {
+    {
+        int edges[2] = {};
+        ASSERT_EQ(SendMessageA(StatusBar, SB_GETPARTS, 2, reinterpret_cast<LPARAM>(edges)), 2);
+        EXPECT_EQ(edges[0], 100);
+        EXPECT_EQ(edges[1], -1);
         char text[64] = {};
-        LVCOLUMNA column = {};
-        column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.pszText = text;
-        column.cchTextMax = sizeof text;
-        ASSERT_TRUE(SendMessageA(FileList, LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column)));
-        EXPECT_STREQ(text, texts[i]);
-        EXPECT_EQ(column.cx, widths[i]);
+        SendMessageA(StatusBar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+        EXPECT_STREQ(text, "Loaded");
+    }
+
+    {
+        EXPECT_TRUE(SendMessageA(FileList, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_FULLROWSELECT);
+        const char* texts[] = {"Filename", "Description"};
+        const int widths[] = {276, 367};
+        for (int i = 0; i < 2; ++i) {
+            char text[64] = {};
+            LVCOLUMNA column = {};
+            column.mask = LVCF_TEXT | LVCF_WIDTH;
+            column.pszText = text;
+            column.cchTextMax = sizeof text;
+            ASSERT_TRUE(SendMessageA(FileList, LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column)));
+            EXPECT_STREQ(text, texts[i]);
+            EXPECT_EQ(column.cx, widths[i]);
+        }
     }
 }
 
-TEST_F(StartUp, MenuHoldsTheCommandsAndGreysSaveAndViewUntilEditing) {
-    HMENU menu = GetMenu(MainWindow);
-    ASSERT_EQ(GetMenuItemCount(menu), 2);
-    char text[64];
-    GetMenuStringA(menu, 0, text, sizeof text, MF_BYPOSITION);
-    EXPECT_STREQ(text, "&File");
-    GetMenuStringA(menu, 1, text, sizeof text, MF_BYPOSITION);
-    EXPECT_STREQ(text, "&Help");
-    HMENU file = GetSubMenu(menu, 0);
-    const std::pair<UINT, const char*> fileItems[] = {{IDM_NEW_DESCRIPTION_FILE, "New description file"},
-                                                      {IDM_OPEN_DESCRIPTION_FILE, "Open description file"},
-                                                      {0, ""},
-                                                      {IDM_SAVE_DESCRIPTIONS, "Save descriptions"},
-                                                      {0, ""},
-                                                      {IDM_VIEW_CODE, "View code"}};
-    ASSERT_EQ(GetMenuItemCount(file), 6);
-    for (int i = 0; i < 6; ++i) {
-        text[0] = '\0';
-        GetMenuStringA(file, i, text, sizeof text, MF_BYPOSITION);
-        EXPECT_STREQ(text, fileItems[i].second);
-        EXPECT_EQ(GetMenuItemID(file, i), fileItems[i].first);
-    }
-    GetMenuStringA(GetSubMenu(menu, 1), 0, text, sizeof text, MF_BYPOSITION);
-    EXPECT_STREQ(text, "&About");
-    EXPECT_EQ(GetMenuItemID(GetSubMenu(menu, 1), 0), static_cast<UINT>(IDM_ABOUT));
-
+TEST_F(StartUp, SaveAndViewCodeAreGreyedUntilEditing) {
     EXPECT_TRUE(MenuState(IDM_SAVE_DESCRIPTIONS) & MF_GRAYED);
     EXPECT_TRUE(MenuState(IDM_VIEW_CODE) & MF_GRAYED);
     EXPECT_FALSE(MenuState(IDM_NEW_DESCRIPTION_FILE) & MF_GRAYED);
@@ -184,41 +162,6 @@ TEST_F(StartUp, MenuHoldsTheCommandsAndGreysSaveAndViewUntilEditing) {
     }
 }
 
-TEST_F(StartUp, ResourcesCarryTheirLanguages) {
-    const WORD uk = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_UK);
-    const WORD us = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
-    HMODULE module = GetModuleHandleA(nullptr);
-    EXPECT_NE(FindResourceExA(module, MAKEINTRESOURCEA(4), MAKEINTRESOURCEA(IDR_MAIN_MENU), uk),
-              nullptr);  // RT_MENU
-    EXPECT_NE(FindResourceExA(module, MAKEINTRESOURCEA(5), MAKEINTRESOURCEA(IDD_ABOUT), uk),
-              nullptr);  // RT_DIALOG
-    EXPECT_NE(FindResourceExA(module, MAKEINTRESOURCEA(5), MAKEINTRESOURCEA(IDD_FILE_DESCRIPTION), uk),
-              nullptr);
-    HRSRC group =
-        FindResourceExA(module, MAKEINTRESOURCEA(14), MAKEINTRESOURCEA(IDI_QUILLMARK), uk);  // RT_GROUP_ICON
-    ASSERT_NE(group, nullptr);
-    const BYTE* directory = static_cast<const BYTE*>(LockResource(LoadResource(module, group)));
-    WORD count;
-    std::memcpy(&count, directory + 4, 2);
-    ASSERT_EQ(count, 3);
-    const int sizes[] = {32, 24, 16};
-    for (int i = 0; i < 3; ++i) {
-        const BYTE* entry = directory + 6 + 14 * i;  // GRPICONDIRENTRY
-        WORD bits, id;
-        std::memcpy(&bits, entry + 6, 2);
-        std::memcpy(&id, entry + 12, 2);
-        EXPECT_EQ(entry[0], sizes[i]);
-        EXPECT_EQ(bits, 32);
-        EXPECT_EQ(id, i + 1);
-    }
-    HRSRC manifest = FindResourceExA(module, MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1), us);  // RT_MANIFEST
-    ASSERT_NE(manifest, nullptr);
-    std::string text(static_cast<const char*>(LockResource(LoadResource(module, manifest))),
-                     SizeofResource(module, manifest));
-    EXPECT_NE(text.find("level=\"asInvoker\" uiAccess=\"false\""), std::string::npos);
-    EXPECT_EQ(text.find("dependency"), std::string::npos);
-}
-
 class LayoutTest : public MainWindowTest, public testing::WithParamInterface<SIZE> {};
 
 TEST_P(LayoutTest, ChildrenFollowTheClientArea) {
@@ -233,13 +176,12 @@ TEST_P(LayoutTest, ChildrenFollowTheClientArea) {
     GetClientRect(MainWindow, &area);
     RECT bar;
     GetWindowRect(Toolbar, &bar);
-    ChildLayout expected = LayoutFor(bar.bottom - bar.top, area.right, area.bottom);
-    const std::pair<HWND, ChildPlace> places[] = {{WorkingDirEdit, expected.workingDirEdit},
-                                                  {WorkingDirGroup, expected.workingDirGroup},
-                                                  {FolderDescriptionGroup, expected.folderDescriptionGroup},
-                                                  {FolderDescriptionEdit, expected.folderDescriptionEdit},
-                                                  {FileList, expected.fileList},
-                                                  {FilesGroup, expected.filesGroup}};
+    // The places the layout is drawn to, for a toolbar T high in a client area W x H.
+    const int T = bar.bottom - bar.top, W = area.right, H = area.bottom;
+    const std::pair<HWND, ChildPlace> places[] = {
+        {WorkingDirEdit, {10, T + 22, W - 20, 20}},        {WorkingDirGroup, {0, T + 2, W - 3, 48}},
+        {FolderDescriptionGroup, {0, T + 52, W - 3, 150}}, {FolderDescriptionEdit, {10, T + 70, W - 20, 120}},
+        {FileList, {10, T + 230, W - 20, H - 295}},        {FilesGroup, {0, T + 210, W - 3, H - 265}}};
     for (const auto& p : places) {
         RECT r;
         GetWindowRect(p.first, &r);
@@ -261,7 +203,7 @@ INSTANTIATE_TEST_SUITE_P(
     LayoutTest,
     testing::Values(SIZE{669, 466}, SIZE{900, 600}, SIZE{400, 280}, SIZE{500, 200}, SIZE{300, 120}));
 
-TEST(CustomDraw, ColumnsGetTheirColoursAtEveryStage) {
+TEST(FileListColours, ColumnsGetTheirColoursAtEveryStage) {
     struct Case {
         UINT code;
         DWORD stage;
@@ -296,7 +238,7 @@ TEST(CustomDraw, ColumnsGetTheirColoursAtEveryStage) {
     }
 }
 
-TEST_F(StartUp, CustomDrawReachesTheListThroughWmNotify) {
+TEST_F(FileListView, CustomDrawReachesTheListThroughWmNotify) {
     NMLVCUSTOMDRAW draw = {};
     draw.nmcd.hdr = {FileList, IDC_FILE_LIST, static_cast<UINT>(NM_CUSTOMDRAW)};
     draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT | CDDS_SUBITEM;
@@ -317,7 +259,7 @@ INT_PTR RunAboutBox(ModalHandler handle) {
                            AboutDialogProc, 0);
 }
 
-TEST_F(StartUp, AboutBoxEndsWithOkOrCloseAndIgnoresEscape) {
+TEST_F(Commands, AboutBoxEndsWithOkOrCloseAndIgnoresEscape) {
     std::string caption, group;
     DWORD style = 0;
     EXPECT_EQ(RunAboutBox([&](HWND box) {
@@ -341,7 +283,7 @@ TEST_F(StartUp, AboutBoxEndsWithOkOrCloseAndIgnoresEscape) {
               31);
 }
 
-TEST_F(StartUp, AboutCommandShowsTheBox) {
+TEST_F(Commands, AboutCommandShowsTheBox) {
     std::string caption;
     ExpectModal([&](HWND box) {
         caption = TextOf(box);
@@ -351,7 +293,7 @@ TEST_F(StartUp, AboutCommandShowsTheBox) {
     EXPECT_EQ(caption, "About");
 }
 
-TEST_F(StartUp, CloseAsksOnlyWhileDirty) {
+TEST_F(Commands, CloseAsksOnlyWhileDirty) {
     SendMessageA(MainWindow, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(MainWindow));
 
@@ -370,7 +312,7 @@ TEST_F(StartUp, CloseAsksOnlyWhileDirty) {
     }
 }
 
-TEST_F(StartUp, ViewCodeStartsNotepadOnThePathUnquoted) {
+TEST_F(Commands, ViewCodeStartsNotepadOnThePathUnquoted) {
     Command(IDM_VIEW_CODE);
     EXPECT_TRUE(ShellCalls.empty());
     CurrentDescFile = "C:\\My Photos\\Garden\\file descriptions.desc";
@@ -384,20 +326,20 @@ TEST_F(StartUp, ViewCodeStartsNotepadOnThePathUnquoted) {
     EXPECT_EQ(ShellCalls[0].show, SW_SHOWNORMAL);
 }
 
-TEST_F(StartUp, CommandTwentyNineOpensTheWebPage) {
+TEST_F(Commands, TwentyNineOpensTheWebPage) {
     Command(IDM_OPEN_WEB_PAGE);
     ASSERT_EQ(ShellCalls.size(), 1u);
     EXPECT_EQ(ShellCalls[0].verb, "open");
-    EXPECT_EQ(ShellCalls[0].file, WebPageAddress);
+    EXPECT_EQ(ShellCalls[0].file, "https://quillmark.example.org/");
     EXPECT_FALSE(ShellCalls[0].hasParameters);
 }
 
-TEST_F(StartUp, SaveBeforeAnyFileDoesNothing) {
+TEST_F(Commands, SaveBeforeAnyFileDoesNothing) {
     Command(IDM_SAVE_DESCRIPTIONS);
     EXPECT_EQ(SavedFlag, 0);
 }
 
-TEST_F(StartUp, DoubleClickOpensTheSelectedRowOnly) {
+TEST_F(Commands, DoubleClickOpensTheSelectedRowOnly) {
     EnableEditing();
     ShowEntries({{"a.txt", ""}, {"pond.jpg", "The pond"}});
     NMHDR click = {FileList, IDC_FILE_LIST, static_cast<UINT>(NM_DBLCLK)};
@@ -444,7 +386,7 @@ std::string StatusText(int part) {
     return text;
 }
 
-TEST_F(StartUp, FillFileListShowsTheTablesInOrderWithTheCount) {
+TEST_F(FileListView, FillFileListShowsTheTablesInOrderWithTheCount) {
     ShowEntries({{".", ""}, {"..", ""}, {"b.txt", "second"}, {"a.txt", "first"}});
     using Rows = std::vector<std::pair<std::string, std::string>>;
     EXPECT_EQ(ListRows(), (Rows{{".", ""}, {"..", ""}, {"b.txt", "second"}, {"a.txt", "first"}}));
@@ -470,7 +412,7 @@ TEST_F(StartUp, FillFileListShowsTheTablesInOrderWithTheCount) {
     }
 }
 
-TEST_F(StartUp, CellsGiveTheSlotsTextsUpToTheReadersBuffer) {
+TEST_F(FileListView, CellsGiveTheSlotsTextsUpToTheReadersBuffer) {
     std::string digits;
     for (int i = 0; i < 30; ++i) {
         digits += "0123456789";
@@ -507,7 +449,7 @@ TEST_F(StartUp, CellsGiveTheSlotsTextsUpToTheReadersBuffer) {
     EXPECT_EQ(CellText(1, 0, 256), "long.txt");
 }
 
-TEST_F(StartUp, ClosingTheDescriptionDialogRepaintsOnlyItsRow) {
+TEST_F(FileListView, ClosingTheDescriptionDialogRepaintsOnlyItsRow) {
     EnableEditing();
     std::vector<std::pair<std::string, std::string>> rows;
     for (int i = 0; i < 6; ++i) {
