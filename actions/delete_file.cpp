@@ -36,7 +36,8 @@ bool DeleteExactEntry(int index) {
         ShowDeletionError("\"" + name + "\" is no longer in the folder.");
         return true;
     }
-    ShowDeletionError("\"" + name + "\" could not be deleted:\n" + SystemErrorText(error));
+    ShowDeletionError("\"" + name + "\" could not be deleted from\n" + CurrentFolderPath() + "\n" +
+                      SystemErrorText(error));
     return false;
 }
 

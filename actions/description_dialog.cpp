@@ -3,11 +3,13 @@
 #include <commctrl.h>
 
 #include <string>
+#include <string_view>
 
 #include "app/main_window.h"
 #include "app/seams.h"
 #include "resources/resource_ids.h"
 #include "store/exact_names.h"
+#include "store/folder_enum.h"
 #include "store/folder_list.h"
 #include "store/tables.h"
 
@@ -44,7 +46,10 @@ void OnDescriptionDialogSize(HWND dialog) {
 // changed, so only this row is shown again.
 void OnDescriptionDialogClose(HWND dialog) {
     std::string text = ControlText(GetDlgItem(dialog, IDC_FILE_DESCRIPTION_EDIT));
-    if (text != FolderDescriptions[SelectedIndex]) {
+    // The box shows a description only up to a NUL byte (another program may have written one), so a
+    // box closed as it was shown keeps the whole description.
+    const std::string& stored = FolderDescriptions[SelectedIndex];
+    if (text != std::string_view(stored).substr(0, stored.find('\0'))) {
         FolderDescriptions[SelectedIndex] = text;
         DirtyFlag = 1;
     }
@@ -55,18 +60,21 @@ void OnDescriptionDialogClose(HWND dialog) {
 // "Open file": hands the shell exactly the listed entry, or nothing when it cannot be told which entry
 // that is, it has gone, or the shell would take its name for another.
 void OpenListedEntry(HWND dialog) {
+    const std::string quoted = "\"" + FolderFiles[SelectedIndex] + "\"";
     std::wstring path = ExactPathOfEntry(SelectedIndex);
-    const char* problem =
-        "\" cannot be told apart from another entry of the folder. Refresh the folder and try again.";
-    if (!path.empty()) {
-        problem = GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES
-                      ? "\" is no longer in the folder."
-                  : OpenWithShell(dialog, path.c_str())
-                      ? nullptr
-                      : "\" cannot be handed to the shell by its exact name, so it was not opened.";
+    std::string problem;
+    if (path.empty()) {
+        problem = quoted +
+                  " cannot be told apart from another entry of the folder. Refresh the folder and try again.";
+    } else if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        DWORD error = GetLastError();
+        problem = error == ERROR_FILE_NOT_FOUND ? quoted + " is no longer in the folder."
+                                                : quoted + " cannot be opened:\n" + SystemErrorText(error);
+    } else if (!OpenWithShell(dialog, path.c_str())) {
+        problem = quoted + " cannot be handed to the shell by its exact name, so it was not opened.";
     }
-    if (problem != nullptr) {
-        MessageBoxA(dialog, ("\"" + FolderFiles[SelectedIndex] + problem).c_str(), "Error", MB_ICONERROR);
+    if (!problem.empty()) {
+        MessageBoxA(dialog, problem.c_str(), "Error", MB_ICONERROR);
     }
 }
 
