@@ -41,6 +41,13 @@ bool DeleteExactEntry(int index) {
     return false;
 }
 
+// True when the entry of slot index is a folder, which DeleteFileW cannot delete.
+bool EntryIsFolder(int index) {
+    std::wstring path = ExactPathOfEntry(index);
+    DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 }  // namespace
 
 bool DeleteSelectedFile() {
@@ -49,15 +56,22 @@ bool DeleteSelectedFile() {
         return false;
     }
     const std::string name = FolderFiles[SelectedIndex];
-    // Letter case is ignored the way the file system ignores it, so any spelling of the description
-    // file's name is it, and no other file is taken for it by a language's rules.
-    if (EntryIsNamed(SelectedIndex, CurrentDescFileName)) {
+    if (EntryIsDescriptionFile(SelectedIndex)) {
         MessageBoxA(nullptr, "Cannot delete description file while application is running.", "Error",
                     MB_OK | MB_ICONERROR);
         return false;
     }
+    if (EntryIsFolder(SelectedIndex)) {
+        ShowDeletionError("\"" + name + "\" is a folder. Only files are deleted here.");
+        return false;
+    }
     if (MessageBoxA(MainWindow, "Delete file?", name.c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES) {
         return false;
+    }
+    // The folder may have been swapped for another while the question was open; the entry of that
+    // name there is not the one listed.
+    if (!EnterDescribedFolder(MainWindow)) {
+        return true;
     }
     if (!DeleteExactEntry(SelectedIndex)) {
         return true;  // said why; listing the folder again could only say more of the same

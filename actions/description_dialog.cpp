@@ -25,6 +25,7 @@ void OnDescriptionDialogInit(HWND dialog) {
         WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_WANTRETURN | ES_MULTILINE, 0, 0, 100, 100,
         dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_FILE_DESCRIPTION_EDIT)),
         GetModuleHandleA(nullptr), nullptr);
+    LiftTextLimit(FileDescriptionEdit);
     SendMessageA(FileDescriptionEdit, WM_SETTEXT, 0,
                  reinterpret_cast<LPARAM>(FolderDescriptions[SelectedIndex].c_str()));
     LONG_PTR style = GetWindowLongPtrA(dialog, GWL_STYLE);
@@ -60,6 +61,9 @@ void OnDescriptionDialogClose(HWND dialog) {
 // "Open file": hands the shell exactly the listed entry, or nothing when it cannot be told which entry
 // that is, it has gone, or the shell would take its name for another.
 void OpenListedEntry(HWND dialog) {
+    if (!EnterDescribedFolder(dialog)) {
+        return;
+    }
     const std::string quoted = "\"" + FolderFiles[SelectedIndex] + "\"";
     std::wstring path = ExactPathOfEntry(SelectedIndex);
     std::string problem;
@@ -100,6 +104,8 @@ INT_PTR CALLBACK FileDescriptionDialogProc(HWND dialog, UINT message, WPARAM wPa
         case WM_COMMAND:
             if (LOWORD(wParam) == IDC_OPEN_FILE) {
                 OpenListedEntry(dialog);
+            } else if (LOWORD(wParam) == IDC_FILE_DESCRIPTION_EDIT) {
+                ReportTextThatDidNotFit(dialog, HIWORD(wParam));
             }
             break;
         case WM_CLOSE:

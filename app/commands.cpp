@@ -19,10 +19,11 @@ namespace {
 const char* const WebPageAddress = "https://quillmark.example.org/";
 
 // Only typing counts as a change: the box sets its modify flag for typing, never for the program's text.
-void OnFolderDescriptionNotify(WORD code) {
+void OnFolderDescriptionNotify(HWND window, WORD code) {
     if (code == EN_CHANGE && SendMessageA(FolderDescriptionEdit, EM_GETMODIFY, 0, 0)) {
         DirtyFlag = 1;
     }
+    ReportTextThatDidNotFit(window, code);
 }
 
 }  // namespace
@@ -51,7 +52,7 @@ LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM) {
             ShellOpen(window, "open", WebPageAddress, nullptr, nullptr, SW_SHOWNORMAL);
             break;
         case IDC_FOLDER_DESCRIPTION_EDIT:
-            OnFolderDescriptionNotify(HIWORD(wParam));
+            OnFolderDescriptionNotify(window, HIWORD(wParam));
             break;
     }
     return 0;

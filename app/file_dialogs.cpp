@@ -6,7 +6,7 @@
 #include "descfile/text_helpers.h"
 #include "store/folder_enum.h"
 
-bool ChooseDescriptionFile(FileDialogKind kind, HWND owner, char* path, std::string& previousFolder) {
+bool ChooseDescriptionFile(FileDialogKind kind, HWND owner, char* path, KnownFolder& chosen) {
     OPENFILENAMEA dialog = {};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner;
@@ -16,21 +16,27 @@ bool ChooseDescriptionFile(FileDialogKind kind, HWND owner, char* path, std::str
     dialog.lpstrDefExt = kind == FileDialogKind::Save ? "desc" : "*.desc";
     dialog.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
 
-    // The dialogs may move the current directory even when cancelled, and the described folder is
-    // the current directory: it changes only with a chosen file, and then to that file's folder
-    // whatever the dialog did.
-    previousFolder = CurrentFolderPath();
-    BOOL chosen = kind == FileDialogKind::Save ? ShowSaveDialog(&dialog) : ShowOpenDialog(&dialog);
-    if (!chosen || path[0] == '\0') {
-        ChangeCurrentFolder(previousFolder);
+    // The dialogs may move the current directory even when cancelled. The described folder changes only
+    // with a chosen file, and then to that file's folder whatever the dialog did.
+    std::string previousFolder = CurrentFolderPath();
+    auto goBack = [&previousFolder]() {
+        if (DescribedFolder.path.empty()) {
+            ChangeCurrentFolder(previousFolder);
+        } else {
+            ReturnToDescribedFolder();
+        }
+    };
+    BOOL answered = kind == FileDialogKind::Save ? ShowSaveDialog(&dialog) : ShowOpenDialog(&dialog);
+    if (!answered || path[0] == '\0') {
+        goBack();
         return false;
     }
-    // A folder the ANSI functions cannot enter (a name outside the code page) cannot be described: the
-    // list would show one folder and the saves go to another.
+    // The folder entered must be the one of that name: the ANSI functions cannot enter a name outside
+    // the code page, and Windows enters "Garden" for "Garden " (its trailing blank dropped).
     std::string folder = ExtractFolderPath(path);
     std::string reason;
-    if (!ChangeCurrentFolder(folder, &reason)) {
-        ChangeCurrentFolder(previousFolder);
+    if (!KnowFolder(folder, chosen, reason) || !EnterKnownFolder(chosen, reason)) {
+        goBack();
         std::string message =
             "The folder\n" + folder + "\ncannot be used:\n" + reason + "\n\nNothing was changed.";
         MessageBoxA(owner, message.c_str(), "Error", MB_ICONERROR);

@@ -109,6 +109,7 @@ LRESULT OnCreate(HWND window) {
         CreateChild(window, WS_EX_CLIENTEDGE, "EDIT", "",
                     WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_WANTRETURN | ES_MULTILINE, 0, 0, 100,
                     100, IDC_FOLDER_DESCRIPTION_EDIT);
+    LiftTextLimit(FolderDescriptionEdit);
     CreateFileList(window);
     DisableEditing();
     FolderDescription = "File descriptions";
@@ -279,6 +280,19 @@ void ShowFolderDescription(const std::string& text) {
     SetWindowTextA(FolderDescriptionEdit, text.c_str());
     // The box's own modify flag tells typing from the program's text.
     SendMessageA(FolderDescriptionEdit, EM_SETMODIFY, FALSE, 0);
+}
+
+void LiftTextLimit(HWND box) {
+    SendMessageA(box, EM_SETLIMITTEXT, 0, 0);
+}
+
+void ReportTextThatDidNotFit(HWND owner, WORD code) {
+    if (code == EN_MAXTEXT || code == EN_ERRSPACE) {
+        MessageBoxA(owner,
+                    "The text is too long for this box: only the part that fitted was added. The rest is "
+                    "still where it was copied from.",
+                    "Error", MB_ICONERROR);
+    }
 }
 
 HICON LoadSmallIcon() {

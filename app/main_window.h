@@ -59,6 +59,14 @@ int SelectedFileListRow();
 // The whole text of a window or control.
 std::string ControlText(HWND control);
 
+// Lets a text box hold as much text as memory allows, rather than the 30,000 characters or so an edit
+// control takes at first and cuts a paste to without a word.
+void LiftTextLimit(HWND box);
+
+// Says in a message box that a text box could not take all of a paste or typing (EN_MAXTEXT, EN_ERRSPACE
+// in code), so that nothing is cut without a word; other codes are ignored.
+void ReportTextThatDidNotFit(HWND owner, WORD code);
+
 // Puts text into the folder description box without taking it for the user's edit.
 void ShowFolderDescription(const std::string& text);
 

@@ -4,24 +4,32 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
-// What tells one version of a file from another: its size and last-write time.
+// What tells one version of a file from another: its size, its last-write time and a digest of its
+// bytes. Times alone miss a change within a file system's time step or with its time put back.
 struct FileStamp {
     bool exists = false;
     uint64_t size = 0;
     int64_t writeTime = 0;
+    uint64_t digest = 0;  // DigestOfBytes of the content; 0 where only the metadata was read
     bool operator==(const FileStamp& other) const {
-        return exists == other.exists && size == other.size && writeTime == other.writeTime;
+        return exists == other.exists && size == other.size && writeTime == other.writeTime &&
+               digest == other.digest;
     }
     bool operator!=(const FileStamp& other) const { return !(*this == other); }
 };
 
 // Reads the file's bytes as they are, letting other programs read and write it meanwhile, and its stamp
-// as it was read. False when it cannot be opened or read (missing, a folder, locked); reason then holds
-// why. A file that does not fit in memory throws std::bad_alloc or std::length_error.
+// as it was read, with the digest of the bytes. False when it cannot be opened or read (missing, a folder,
+// locked); reason then holds why. A file that does not fit in memory throws std::bad_alloc or
+// std::length_error.
 bool ReadWholeFile(const std::string& path, std::string& bytes, FileStamp* stamp, std::string* reason);
 
-// The file's stamp as it is now; exists is false when there is no file of that path.
+// A 64-bit digest of bytes: any change to them changes it, but for a chance of one in 2^64.
+uint64_t DigestOfBytes(std::string_view bytes);
+
+// The file's stamp as it is now, without a digest; exists is false when there is no file of that path.
 FileStamp StampOfFile(const std::string& path);
 
 // Replaces the file's content with bytes in one step: the bytes go to a new temporary file of a fresh

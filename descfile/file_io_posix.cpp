@@ -55,6 +55,9 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, FileStamp* stamp
             bytes.append(buffer, got);
         }
         error = std::ferror(opened.get()) ? EIO : 0;
+        if (error == 0 && stamp != nullptr) {
+            stamp->digest = DigestOfBytes(bytes);
+        }
     }
     if (error != 0 && reason != nullptr) {
         *reason = SystemErrorText(error);

@@ -95,6 +95,9 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, FileStamp* stamp
         while ((ok = ReadFile(opened.file, buffer, sizeof buffer, &got, nullptr) != 0) && got > 0) {
             bytes.append(buffer, got);
         }
+        if (ok && stamp != nullptr) {
+            stamp->digest = DigestOfBytes(bytes);
+        }
     }
     if (!ok && reason != nullptr) {
         *reason = SystemErrorText(GetLastError());

@@ -33,6 +33,7 @@ bool LoadDescriptionText(const std::string& path,
                          std::string text,
                          std::vector<std::string>& names,
                          const FileStamp& stamp) {
+    std::string cutOffName = NameInUnclosedBlock(text);
     LoadResult result = LoadDescriptionTables(std::move(text), std::move(names));
     if (result == LoadResult::NotADescriptionFile) {
         ShowNotADescriptionFile();
@@ -52,6 +53,13 @@ bool LoadDescriptionText(const std::string& path,
     SetWindowTextA(WorkingDirEdit, CurrentFolderPath().c_str());
     ShowFolderDescription(FolderDescription);
     EnableEditing();
+    if (!cutOffName.empty()) {
+        std::string message = "The description file\n" + path + "\nends inside the description of \"" +
+                              cutOffName +
+                              "\" and may have been cut off. That description is not shown, and the next "
+                              "save leaves it out.";
+        MessageBoxA(MainWindow, message.c_str(), "Warning", MB_ICONWARNING);
+    }
     return true;
 }
 
@@ -60,8 +68,8 @@ void OpenDescriptionFile(HWND owner) {
         return;
     }
     char path[MAX_PATH] = {};
-    std::string previousFolder;
-    if (!ChooseDescriptionFile(FileDialogKind::Open, owner, path, previousFolder)) {
+    KnownFolder folder;
+    if (!ChooseDescriptionFile(FileDialogKind::Open, owner, path, folder)) {
         return;
     }
     // Nothing changes before the file is known to be a description file and its folder can be listed:
@@ -70,10 +78,11 @@ void OpenDescriptionFile(HWND owner) {
     std::string text;
     FileStamp stamp;
     std::vector<std::string> names;
-    if (!ReadAcceptedDescriptionText(path, text, stamp) || !ListDescribedFolder(names) ||
+    if (!ReadAcceptedDescriptionText(path, text, stamp) || !ListKnownFolder(folder, names) ||
         !LoadDescriptionText(path, std::move(text), names, stamp)) {
-        ChangeCurrentFolder(previousFolder);
+        ReturnToDescribedFolder();
         return;
     }
+    DescribedFolder = std::move(folder);
     DirtyFlag = 0;
 }

@@ -17,7 +17,7 @@ void OpenDescriptionFile(HWND owner);
 // of its folder, into the tables and the main window: title, rows, working folder, folder description
 // box, editing enabled; path becomes the description file in use. A text without "<folder_name>" or
 // too large for memory is refused with a message and changes nothing; the result says whether it was
-// loaded.
+// loaded. A text that ends inside an entry's block is loaded as it reads, with a warning.
 bool LoadDescriptionText(const std::string& path,
                          std::string text,
                          std::vector<std::string>& names,

@@ -250,6 +250,14 @@ void MergeFolderEntries(std::vector<std::string> names) {
     }
 }
 
+std::string NameInUnclosedBlock(std::string_view text) {
+    size_t last = text.rfind("<file>");
+    if (last == std::string_view::npos || text.find("</file>", last) != std::string_view::npos) {
+        return std::string();
+    }
+    return std::string(ViewBetween(text.substr(last), "<file_name>", "</file_name>"));
+}
+
 bool IsDescriptionText(std::string_view text) {
     return text.find("<folder_name>") != std::string_view::npos;
 }

@@ -31,6 +31,10 @@ std::string LookUpStoredDescription(const std::string& name);
 // directory, in its order, each entry with its stored description.
 void MergeFolderEntries(std::vector<std::string> names);
 
+// The stored name of the last block when the text ends inside it, after its name (a "<file>" with no
+// "</file>" after it): the file was cut off, and that entry's description with it. Empty otherwise.
+std::string NameInUnclosedBlock(std::string_view text);
+
 // True when text can be loaded: it holds "<folder_name>".
 bool IsDescriptionText(std::string_view text);
 

@@ -4,15 +4,16 @@
 
 #include "app/main_window.h"
 #include "descfile/file_io.h"
+#include "store/described_folder.h"
 #include "store/tables.h"
 
 namespace {
 
 // True unless another program changed the description file since this program last read or wrote it
-// and the user does not want it replaced. A file that has gone is simply written again.
+// (its size, time or bytes) and the user does not want it replaced. A file that has gone is simply
+// written again.
 bool MayReplaceTheFileOnDisk() {
-    FileStamp onDisk = StampOfFile(CurrentDescFile);
-    if (!onDisk.exists || onDisk == CurrentDescFileStamp) {
+    if (!DescriptionFileChangedOnDisk()) {
         return true;
     }
     return MessageBoxA(MainWindow,
@@ -24,11 +25,17 @@ bool MayReplaceTheFileOnDisk() {
 }  // namespace
 
 SaveResult SaveDescriptionFile() {
-    if (EditingEnabled == 1 && !MayReplaceTheFileOnDisk()) {
-        return SaveResult::Declined;
-    }
     std::string reason;
-    SaveResult result = SaveDescriptionTables(ControlText(FolderDescriptionEdit), reason);
+    SaveResult result = SaveResult::Failed;
+    // The file names the folder it describes and lists its entries: both must be the described folder's,
+    // not those of another folder that its path now leads to.
+    if (EditingEnabled == 1 && !EnterKnownFolder(DescribedFolder, reason)) {
+        reason = "The folder\n" + DescribedFolder.path + "\ncannot be listed:\n" + reason;
+    } else if (EditingEnabled == 1 && !MayReplaceTheFileOnDisk()) {
+        return SaveResult::Declined;
+    } else {
+        result = SaveDescriptionTables(ControlText(FolderDescriptionEdit), reason);
+    }
     if (result == SaveResult::Failed) {
         std::string message = "The descriptions could not be saved to\n" + CurrentDescFile + "\n\n" + reason +
                               "\n\nThe file keeps its previous content.";

@@ -1,6 +1,7 @@
 #include "descfile/writer.h"
 
 #include <algorithm>
+#include <exception>
 
 #include "descfile/file_io.h"
 #include "descfile/text_helpers.h"
@@ -66,6 +67,24 @@ std::string FormatDescriptionFile(std::string_view folderPath,
 
 FileStamp CurrentDescFileStamp;
 
+bool DescriptionFileChangedOnDisk() {
+    FileStamp onDisk = StampOfFile(CurrentDescFile);
+    if (!onDisk.exists) {
+        return false;
+    }
+    // Another size or time needs no reading; the same ones may still hide other bytes.
+    onDisk.digest = CurrentDescFileStamp.digest;
+    if (onDisk != CurrentDescFileStamp) {
+        return true;
+    }
+    std::string bytes;
+    try {
+        return !ReadWholeFile(CurrentDescFile, bytes, &onDisk, nullptr) || onDisk != CurrentDescFileStamp;
+    } catch (const std::exception&) {  // too large to read: not what was written here
+        return true;
+    }
+}
+
 SaveResult SaveDescriptionTables(const std::string& folderBoxText, std::string& reason) {
     if (EditingEnabled != 1) {
         return SaveResult::NotEditing;
@@ -81,6 +100,7 @@ SaveResult SaveDescriptionTables(const std::string& folderBoxText, std::string& 
         return SaveResult::Failed;
     }
     CurrentDescFileStamp = StampOfFile(CurrentDescFile);
+    CurrentDescFileStamp.digest = DigestOfBytes(bytes);
     DirtyFlag = 0;
     return SaveResult::Saved;
 }

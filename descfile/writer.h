@@ -25,9 +25,13 @@ enum class SaveResult {
     Declined,    // the user chose not to replace another program's changes; nothing was written
 };
 
-// The description file's stamp when this program last read or wrote it: a different stamp on disk
-// means another program changed the file since.
+// The description file's stamp, with its digest, when this program last read or wrote it: a different
+// stamp on disk means another program changed the file since.
 extern FileStamp CurrentDescFileStamp;
+
+// True when CurrentDescFile is no longer what this program last read or wrote there: its size,
+// last-write time or bytes differ, or it cannot be read to tell. A file that has gone has not changed.
+bool DescriptionFileChangedOnDisk();
 
 // Writes the tables to CurrentDescFile, the folder description box's text (when not empty) replacing
 // FolderDescription first. DirtyFlag is cleared and the file's stamp kept only when the file was

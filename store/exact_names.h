@@ -13,11 +13,16 @@ extern std::wstring ListedFolder;
 
 // A path that reaches exactly the entry of slot index and that Windows takes as it stands: "\\?\", the
 // folder's full path and the exact name; the folder itself for "." and its parent for "..". Empty when
-// no such path can be given (the tables no longer match the listing, or the folder changed).
+// no such path can be given (the tables no longer match the listing, the folder changed, or another
+// entry was listed under the same exact name).
 std::wstring ExactPathOfEntry(int index);
 
 // The same kind of path for a full ANSI path, for the kernel's W functions; empty when it has none.
 std::wstring UnnormalisedPath(const std::string& path);
+
+// True when the entry of slot index is the description file in use, whatever the spelling it was chosen
+// by: the same name in any letter case, or the same file by identity.
+bool EntryIsDescriptionFile(int index);
 
 // True when the entry of slot index is the file named name, letters compared without regard to case the
 // way the file system does (each character folded on its own, by no language's rules).

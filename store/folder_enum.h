@@ -2,6 +2,7 @@
 // core touches it; folder_enum_win.cpp and folder_enum_posix.cpp implement them.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -20,3 +21,19 @@ std::string SystemErrorText(unsigned long code);
 
 // Makes folder the current directory; false when it cannot, with the system's words in reason.
 bool ChangeCurrentFolder(const std::string& folder, std::string* reason = nullptr);
+
+// What tells one file or folder from every other of the machine, whatever path leads to it: its volume
+// and its index there (device and inode elsewhere).
+struct EntryIdentity {
+    uint64_t volume = 0;
+    uint64_t index = 0;
+    bool operator==(const EntryIdentity& other) const {
+        return volume == other.volume && index == other.index;
+    }
+    bool operator!=(const EntryIdentity& other) const { return !(*this == other); }
+};
+
+// The identity of the file or folder at path, a full path taken exactly as it stands (a name's trailing
+// blank or dot is part of it); a relative path is taken from the current directory. False, with the
+// system's words in reason, when it cannot be opened.
+bool IdentityOfEntry(const std::string& path, EntryIdentity& identity, std::string* reason = nullptr);

@@ -57,3 +57,16 @@ bool ChangeCurrentFolder(const std::string& folder, std::string* reason) {
     }
     return false;
 }
+
+bool IdentityOfEntry(const std::string& path, EntryIdentity& identity, std::string* reason) {
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0) {
+        if (reason != nullptr) {
+            *reason = SystemErrorText(errno);
+        }
+        return false;
+    }
+    identity.volume = static_cast<uint64_t>(info.st_dev);
+    identity.index = static_cast<uint64_t>(info.st_ino);
+    return true;
+}

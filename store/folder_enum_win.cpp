@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "store/exact_names.h"
 #include "store/tables.h"
 
@@ -79,17 +81,43 @@ std::wstring ParentOf(const std::wstring& folder) {
     return folder.substr(0, slash);
 }
 
-// The exact name behind slot index, when the tables still come from the last listing of this folder.
+// The exact name behind slot index, when the tables still come from the last listing of this folder
+// and no other entry was listed under the same name: Wine lists Linux names that are not UTF-8 alike,
+// and such a name leads to one of them only.
 const std::wstring* ExactNameOf(int index) {
     if (index < 0 || index >= FileCount || static_cast<size_t>(index) >= ListedExactNames.size()) {
         return nullptr;
     }
     const std::wstring& exact = ListedExactNames[static_cast<size_t>(index)];
     if (AnsiOf(exact.c_str()) != FolderFiles[static_cast<size_t>(index)] ||
-        CurrentFolderWide() != ListedFolder) {
+        CurrentFolderWide() != ListedFolder ||
+        std::count(ListedExactNames.begin(), ListedExactNames.end(), exact) > 1) {
         return nullptr;
     }
     return &exact;
+}
+
+// The identity of what a "\\?\" path names; false with the system's words when it cannot be opened.
+bool IdentityOfExactPath(const std::wstring& path, EntryIdentity& identity, std::string* reason) {
+    // Backup semantics open a folder as well as a file; reading attributes alone locks nothing out.
+    HANDLE entry = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    BY_HANDLE_FILE_INFORMATION information;
+    bool ok = entry != INVALID_HANDLE_VALUE && GetFileInformationByHandle(entry, &information);
+    DWORD error = GetLastError();
+    if (entry != INVALID_HANDLE_VALUE) {
+        CloseHandle(entry);
+    }
+    if (!ok) {
+        if (reason != nullptr) {
+            *reason = SystemErrorText(error);
+        }
+        return false;
+    }
+    identity.volume = information.dwVolumeSerialNumber;
+    identity.index = (static_cast<uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+    return true;
 }
 
 }  // namespace
@@ -186,6 +214,33 @@ std::wstring UnnormalisedPath(const std::string& path) {
     }
     full.resize(length);
     return WithoutNormalising(full);
+}
+
+bool IdentityOfEntry(const std::string& path, EntryIdentity& identity, std::string* reason) {
+    std::wstring wide = WideOf(path);
+    std::replace(wide.begin(), wide.end(), L'/', L'\\');
+    // A full path is taken as it stands; the prefix keeps Windows from dropping a trailing blank or dot.
+    bool full = (wide.size() >= 3 && wide[1] == L':' && wide[2] == L'\\') || wide.compare(0, 2, L"\\\\") == 0;
+    std::wstring exact = full ? WithoutNormalising(wide) : UnnormalisedPath(path);
+    if (exact.empty()) {
+        if (reason != nullptr) {
+            *reason = SystemErrorText(ERROR_INVALID_NAME);
+        }
+        return false;
+    }
+    return IdentityOfExactPath(exact, identity, reason);
+}
+
+bool EntryIsDescriptionFile(int index) {
+    // The name in any letter case first; then any other spelling of the same file (its short name, a
+    // trailing dot) by identity.
+    if (EntryIsNamed(index, CurrentDescFileName)) {
+        return true;
+    }
+    std::wstring entry = ExactPathOfEntry(index);
+    EntryIdentity listed, inUse;
+    return !entry.empty() && IdentityOfExactPath(entry, listed, nullptr) &&
+           IdentityOfExactPath(UnnormalisedPath(CurrentDescFile), inUse, nullptr) && listed == inUse;
 }
 
 bool EntryIsNamed(int index, const std::string& name) {

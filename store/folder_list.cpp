@@ -12,14 +12,35 @@
 #include "store/folder_scan.h"
 #include "store/tables.h"
 
-bool ListDescribedFolder(std::vector<std::string>& names) {
+namespace {
+
+void ShowFolderCannotBeListed(HWND owner, const std::string& folder, const std::string& reason) {
+    std::string message =
+        "The folder\n" + folder + "\ncannot be listed:\n" + reason + "\n\nNothing was changed.";
+    MessageBoxA(owner, message.c_str(), "Error", MB_ICONERROR);
+}
+
+}  // namespace
+
+bool ListKnownFolder(const KnownFolder& folder, std::vector<std::string>& names) {
     std::string reason;
-    if (ListCurrentFolder(names, reason)) {
+    if (EnterKnownFolder(folder, reason) && ListCurrentFolder(names, reason)) {
         return true;
     }
-    std::string message =
-        "The folder\n" + CurrentFolderPath() + "\ncannot be listed:\n" + reason + "\n\nNothing was changed.";
-    MessageBoxA(MainWindow, message.c_str(), "Error", MB_ICONERROR);
+    ShowFolderCannotBeListed(MainWindow, folder.path, reason);
+    return false;
+}
+
+bool ListDescribedFolder(std::vector<std::string>& names) {
+    return !DescribedFolder.path.empty() && ListKnownFolder(DescribedFolder, names);
+}
+
+bool EnterDescribedFolder(HWND owner) {
+    std::string reason;
+    if (EnterKnownFolder(DescribedFolder, reason)) {
+        return true;
+    }
+    ShowFolderCannotBeListed(owner, DescribedFolder.path, reason);
     return false;
 }
 

@@ -7,6 +7,7 @@
 #include "app/file_dialogs.h"
 #include "app/main_window.h"
 #include "descfile/file_io.h"
+#include "descfile/reader.h"
 #include "descfile/save.h"
 #include "descfile/text_helpers.h"
 #include "store/folder_enum.h"
@@ -19,8 +20,8 @@ void NewDescriptionFile(HWND owner) {
         return;
     }
     char path[MAX_PATH] = "file descriptions.desc";
-    std::string previousFolder;
-    if (!ChooseDescriptionFile(FileDialogKind::Save, owner, path, previousFolder)) {
+    KnownFolder folder;
+    if (!ChooseDescriptionFile(FileDialogKind::Save, owner, path, folder)) {
         return;
     }
     // An existing file is not emptied here: the save below replaces it whole, so a failing save
@@ -28,11 +29,11 @@ void NewDescriptionFile(HWND owner) {
     bool existed = StampOfFile(path).exists;
     CreateFileIfMissing(path);
     std::vector<std::string> names;
-    if (!ListDescribedFolder(names)) {
+    if (!ListKnownFolder(folder, names)) {
         if (!existed) {
             DeleteFileA(path);
         }
-        ChangeCurrentFolder(previousFolder);
+        ReturnToDescribedFolder();
         return;
     }
 
@@ -41,8 +42,10 @@ void NewDescriptionFile(HWND owner) {
     ShowFolderDescription(FolderDescription);
     CurrentDescFile = path;
     CurrentDescFileName = ExtractFileName(CurrentDescFile);
+    DescribedFolder = std::move(folder);
     // The user chose to replace whatever the file held, so the save below does not ask about it.
-    CurrentDescFileStamp = StampOfFile(CurrentDescFile);
+    std::string replaced;
+    ReadDescriptionText(CurrentDescFile, replaced, &CurrentDescFileStamp);
     SavedFlag = 1;
     DirtyFlag = 0;
     SetWindowTextA(WorkingDirEdit, CurrentFolderPath().c_str());

@@ -482,6 +482,19 @@ TEST_F(DescriptionFileTest, AnotherProgramsChangesAreNeverSilentlyOverwritten) {
              bytes[bytes.find("Garden") + 1] = 'A';
              folder.Write("file descriptions.desc", bytes);
          }},
+        // as a copy or sync tool does, or within the time step of a FAT disk
+        {"bytes of the same size with the time put back",
+         [&] {
+             WIN32_FILE_ATTRIBUTE_DATA before;
+             GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &before);
+             std::string bytes = folder.Read("file descriptions.desc");
+             bytes[bytes.find("Garden") + 1] = 'E';
+             folder.Write("file descriptions.desc", bytes);
+             HANDLE file =
+                 CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+             SetFileTime(file, nullptr, nullptr, &before.ftLastWriteTime);
+             CloseHandle(file);
+         }},
     };
     for (const Change& change : changes) {
         change.make();
@@ -506,6 +519,62 @@ TEST_F(DescriptionFileTest, AnotherProgramsChangesAreNeverSilentlyOverwritten) {
     Command(IDM_SAVE_DESCRIPTIONS);
     EXPECT_TRUE(folder.Has("file descriptions.desc"));
     EXPECT_EQ(DirtyFlag, 0);
+}
+
+TEST_F(DescriptionFileTest, ALongPasteIsKeptWholeAndWhatDoesNotFitIsSaid) {
+    WinFolder folder;
+    OpenWorkedExample(folder);
+    const std::string pasted = "Long notes " + std::string(100000, 'x');
+    auto paste = [&pasted](HWND box) {
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, pasted.size() + 1);
+        memcpy(GlobalLock(memory), pasted.c_str(), pasted.size() + 1);
+        GlobalUnlock(memory);
+        OpenClipboard(nullptr);
+        EmptyClipboard();
+        SetClipboardData(CF_TEXT, memory);
+        CloseClipboard();
+        SetFocus(box);
+        SendMessageA(box, EM_SETSEL, 0, -1);
+        SendMessageA(box, WM_PASTE, 0, 0);
+    };
+    paste(FolderDescriptionEdit);
+    SelectRow(0);
+    ExpectModal([&](HWND dialog) {
+        paste(GetDlgItem(dialog, IDC_FILE_DESCRIPTION_EDIT));
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+    });
+    SendMessageA(FileList, WM_COMMAND, IDM_SET_DESCRIPTION, 0);
+    Command(IDM_SAVE_DESCRIPTIONS);
+    std::string saved = folder.Read("file descriptions.desc");
+    EXPECT_NE(saved.find("<folder_description>\r\n" + pasted + "\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("<file_description>\r\n" + pasted + "\r\n"), std::string::npos);
+
+    // A box that still cannot take a paste says so.
+    SendMessageA(FolderDescriptionEdit, EM_SETLIMITTEXT, 10, 0);
+    BoxSeen box;
+    AnswerMessageBox(IDOK, &box);
+    paste(FolderDescriptionEdit);
+    PumpMessages();
+    EXPECT_EQ(box.text.rfind("The text is too long for this box", 0), 0u) << box.text;
+}
+
+TEST_F(DescriptionFileTest, AFileCutOffInsideABlockIsSaidToBe) {
+    WinFolder folder;
+    OpenWorkedExample(folder);
+    std::string bytes = folder.Read("file descriptions.desc");
+    folder.Write("file descriptions.desc", bytes.substr(0, bytes.find("Second version.")));
+    for (UINT command : {IDM_OPEN_DESCRIPTION_FILE, IDM_REFRESH_FOLDER}) {
+        BoxSeen box;
+        AnswerMessageBox(IDOK, &box);
+        AnswerFileDialogWith(folder.PathOf("file descriptions.desc"));
+        SendMessageA(command == IDM_REFRESH_FOLDER ? FileList : MainWindow, WM_COMMAND, command, 0);
+        PumpMessages();
+        EXPECT_EQ(box.text,
+                  "The description file\n" + folder.PathOf("file descriptions.desc") +
+                      "\nends inside the description of \"shed plan.txt\" and may have been cut off. "
+                      "That description is not shown, and the next save leaves it out.");
+        EXPECT_EQ(ListRows(), RowsOf(folder.Listing(), {{"pond.jpg", "The pond after cleaning."}}));
+    }
 }
 
 TEST_F(DescriptionFileTest, DescribeSaveCloseStartAgainAndOpen) {

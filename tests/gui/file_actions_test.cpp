@@ -289,8 +289,18 @@ TEST_F(FileActionsTest, TheDeleteKeyAndTheMenuDeleteAfterYesOnly) {
 
 TEST_F(FileActionsTest, TheDescriptionFileInUseCannotBeDeletedInAnySpelling) {
     OpenSampleFolder();
-    for (const char* inUse : {"file descriptions.desc", "File Descriptions.DESC"}) {
-        CurrentDescFileName = inUse;
+    wchar_t shortPath[MAX_PATH] = {};
+    GetShortPathNameW(folder.ExactPathOf(L"file descriptions.desc").c_str(), shortPath, MAX_PATH);
+    const std::wstring shortName = shortPath;
+    ASSERT_NE(shortName.find(L'~'), std::wstring::npos);
+    // Opened by its name in other letters, by its short name, or with a trailing dot, it is the same file.
+    for (std::string inUse :
+         {folder.PathOf("File Descriptions.DESC"),
+          folder.PathOf(std::string(shortName.begin() + shortName.rfind(L'\\') + 1, shortName.end())),
+          folder.PathOf("file descriptions.desc.")}) {
+        AnswerFileDialogWith(inUse);
+        Command(IDM_OPEN_DESCRIPTION_FILE);
+        ASSERT_EQ(CurrentDescFile, inUse);
         SelectRow(RowOf("file descriptions.desc"));
         BoxSeen box;
         AnswerMessageBox(IDOK, &box);
@@ -363,52 +373,190 @@ TEST_F(FileActionsTest, DeleteAndOpenReachExactlyTheListedEntry) {
     }
 }
 
-TEST_F(FileActionsTest, AFolderThatCannotBeListedChangesNothing) {
+// In the answers of a situation below: the description dialog, with "Open file" pressed.
+constexpr int PressOpenFile = -1;
+
+TEST_F(FileActionsTest, AFolderThatCannotBeTrustedChangesNothing) {
     OpenSampleFolder();
     WithDescriptionDialog("tree.jpg", [](HWND dialog) {
         SetWindowTextA(FileDescriptionEdit, "unsaved oak");
         PostMessageA(dialog, WM_CLOSE, 0, 0);
     });
-    const Rows rows = ListRows();
-    const std::string away = folder.Path() + "-away";
-    struct Action {
+    // Another described folder, with a file of the same name as one listed here, and beside it folders
+    // whose names Windows would take for others.
+    WinFolder other;
+    other.Write("tree.jpg", "theirs");
+    other.Write("file descriptions.desc", "<folder_name>x</folder_name>");
+    for (const wchar_t* name : {L"Garden ", L"Garden", L"Dot.", L"Dot"}) {
+        CreateDirectoryW(other.ExactPathOf(name).c_str(), nullptr);
+        other.WriteExact(std::wstring(name) + L"\\file descriptions.desc");
+    }
+    const std::string here = folder.Path(), away = here + "-away";
+    const std::string bad = here + "\\bad\xFF.txt", worse = here + "\\bad\xFE.txt";
+    auto goAway = [&] { ASSERT_TRUE(RenameBelowWine(here, away)); };
+    auto comeBack = [&] { ASSERT_TRUE(RenameBelowWine(away, here)); };
+    auto swap = [&] {
+        goAway();
+        ASSERT_TRUE(LinkBelowWine(other.Path(), here));
+    };
+    auto swapBack = [&] {
+        ASSERT_TRUE(UnlinkBelowWine(here));
+        comeBack();
+    };
+    auto badRow = [] {
+        for (int i = 0; i < FileCount; ++i) {
+            if (FolderFiles[i].rfind("bad", 0) == 0) {
+                return i;
+            }
+        }
+        return -1;
+    };
+    auto keep = [] {};
+    auto pressDelete = [this](const char* name) {
+        SelectRow(RowOf(name));
+        PressKey(VK_DELETE);
+    };
+    const struct Situation {
         const char* what;
-        std::function<void()> run;
-        const char* says;  // the start of the one message that must appear
-        bool asksFirst;    // whether "Delete file?" comes before it (answered Yes)
-    };
-    const Action actions[] = {
-        {"Refresh folder", [this] { ListCommand(IDM_REFRESH_FOLDER); }, "The folder\n", false},
-        {"Delete key, no row selected",
+        std::function<void()> before, run, after;
+        std::vector<int> answers;  // of what comes before the refusal
+        std::string says;          // a part of the refusal
+    } situations[] = {
+        {"Refresh, the folder gone",
+         goAway,
+         [this] { ListCommand(IDM_REFRESH_FOLDER); },
+         comeBack,
+         {},
+         "The folder\n" + here + "\ncannot be listed:\n"},
+        {"Delete key, no row selected", goAway, [&] { pressDelete("(none)"); }, comeBack, {}, "The folder\n"},
+        {"Delete key on a row", goAway, [&] { pressDelete("pond.jpg"); }, comeBack, {IDYES}, "The folder\n"},
+        {"Save",
+         goAway,
+         [this] { Command(IDM_SAVE_DESCRIPTIONS); },
+         comeBack,
+         {},
+         "The descriptions could not be saved to\n"},
+        {"Open cancelled after its dialog moved elsewhere, then Refresh",
+         goAway,
+         [&] {
+             SetCurrentDirectoryA(other.Path().c_str());
+             AnswerFileDialogWith("");
+             Command(IDM_OPEN_DESCRIPTION_FILE);
+             ListCommand(IDM_REFRESH_FOLDER);
+         },
+         comeBack,
+         {IDNO},
+         "The folder\n" + here + "\ncannot be listed:\n"},
+        {"a refused file of another folder, then the Delete key answered No",
+         goAway,
+         [&] {
+             AnswerFileDialogWith(other.PathOf("tree.jpg"));
+             Command(IDM_OPEN_DESCRIPTION_FILE);
+             pressDelete("pond.jpg");
+         },
+         comeBack,
+         {IDNO, IDOK, IDNO},
+         "The folder\n" + here + "\ncannot be listed:\n"},
+        {"New cancelled, then Save",
+         goAway,
          [this] {
-             SelectRow(-1);
+             AnswerFileDialogWith("");
+             Command(IDM_NEW_DESCRIPTION_FILE);
+             Command(IDM_SAVE_DESCRIPTIONS);
+         },
+         comeBack,
+         {IDNO},
+         "cannot be listed:\n"},
+        {"Delete key, the folder swapped for another",
+         swap,
+         [&] { pressDelete("tree.jpg"); },
+         swapBack,
+         {IDYES},
+         "Another folder has taken its place."},
+        {"Open file, the folder swapped for another",
+         swap,
+         [&] { SelectRow(RowOf("tree.jpg")); },
+         swapBack,
+         {PressOpenFile},
+         "Another folder has taken its place."},
+        {"Save, the folder swapped for another",
+         swap,
+         [this] { Command(IDM_SAVE_DESCRIPTIONS); },
+         swapBack,
+         {},
+         "Another folder has taken its place."},
+        {"Open in a folder whose name ends in a blank",
+         keep,
+         [&] {
+             AnswerFileDialogWith(other.PathOf("Garden \\file descriptions.desc"));
+             Command(IDM_OPEN_DESCRIPTION_FILE);
+         },
+         keep,
+         {IDNO},
+         "Garden \ncannot be used:\nits name ends in a blank or a dot"},
+        {"New in a folder whose name ends in a dot",
+         keep,
+         [&] {
+             AnswerFileDialogWith(other.PathOf("Dot.\\new.desc"));
+             Command(IDM_NEW_DESCRIPTION_FILE);
+         },
+         keep,
+         {IDNO},
+         "Dot.\ncannot be used:\nits name ends in a blank or a dot"},
+        // Wine lists two Linux names that are not UTF-8 under one name.
+        {"Delete file on a name listed twice",
+         [&] {
+             folder.Write("bad", "");
+             folder.Write("worse", "");
+             ASSERT_TRUE(RenameBelowWine(folder.PathOf("bad"), bad));
+             ASSERT_TRUE(RenameBelowWine(folder.PathOf("worse"), worse));
+             pressDelete("(none)");
+         },
+         [&] {
+             SelectRow(badRow());
              PressKey(VK_DELETE);
          },
-         "The folder\n", false},
-        {"Delete key on a row",
-         [this] {
-             SelectRow(RowOf("pond.jpg"));
-             PressKey(VK_DELETE);
-         },
-         "\"pond.jpg\" could not be deleted from\n", true},
-        {"Save", [this] { Command(IDM_SAVE_DESCRIPTIONS); }, "The descriptions could not be saved to\n",
-         false},
+         keep,
+         {IDYES},
+         "cannot tell which entry"},
+        {"Open file on a name listed twice",
+         keep,
+         [&] { SelectRow(badRow()); },
+         [&] { ASSERT_TRUE(UnlinkBelowWine(bad) && UnlinkBelowWine(worse)); },
+         {PressOpenFile},
+         "cannot be told apart from another entry"},
     };
-    for (const Action& action : actions) {
-        ASSERT_TRUE(RenameBelowWine(folder.Path(), away));
-        if (action.asksFirst) {
-            AnswerMessageBox(IDYES, nullptr);
+    for (const Situation& situation : situations) {
+        SCOPED_TRACE(situation.what);
+        const std::string file = folder.Read("file descriptions.desc");
+        situation.before();
+        const Rows rows = ListRows();
+        for (int answer : situation.answers) {
+            if (answer == PressOpenFile) {
+                ExpectModal([](HWND dialog) {
+                    SendMessageA(GetDlgItem(dialog, IDC_OPEN_FILE), BM_CLICK, 0, 0);
+                    PostMessageA(dialog, WM_CLOSE, 0, 0);
+                });
+                PostMessageA(FileList, WM_COMMAND, IDM_SET_DESCRIPTION, 0);
+            } else {
+                AnswerMessageBox(answer, nullptr);
+            }
         }
         BoxSeen box;
         AnswerMessageBox(IDOK, &box);
-        action.run();
-        ASSERT_TRUE(RenameBelowWine(away, folder.Path()));
-        EXPECT_EQ(box.caption, "Error") << action.what;
-        EXPECT_EQ(box.text.rfind(action.says, 0), 0u) << action.what << ": " << box.text;
-        EXPECT_NE(box.text.find(folder.Path()), std::string::npos) << box.text;
-        EXPECT_EQ(ListRows(), rows) << action.what;
-        EXPECT_EQ(RowDescription("tree.jpg"), "unsaved oak") << action.what;
-        EXPECT_EQ(DirtyFlag, 1) << action.what;
+        situation.run();
+        PumpMessages();
+        situation.after();
+        EXPECT_EQ(box.caption, "Error");
+        EXPECT_NE(box.text.find(situation.says), std::string::npos) << box.text;
+        EXPECT_EQ(ListRows(), rows);
+        EXPECT_EQ(RowDescription("tree.jpg"), "unsaved oak");
+        EXPECT_EQ(DirtyFlag, 1);
+        EXPECT_EQ(folder.Read("file descriptions.desc"), file);
+        EXPECT_EQ(other.Read("tree.jpg"), "theirs");
+        EXPECT_EQ(other.Read("file descriptions.desc"), "<folder_name>x</folder_name>");
+        EXPECT_FALSE(other.HasExact(L"Dot\\new.desc"));
+        EXPECT_TRUE(ShellItemsOpened.empty());
     }
     // Back in place, the next save keeps every description, the unsaved one included.
     Command(IDM_SAVE_DESCRIPTIONS);
@@ -438,17 +586,24 @@ TEST_F(FileActionsTest, AFailedDeletionKeepsTheDescription) {
     CreateDirectoryA(folder.PathOf("sub").c_str(), nullptr);
     AnswerFileDialogWith(folder.PathOf("file descriptions.desc"));
     Command(IDM_OPEN_DESCRIPTION_FILE);
-    SelectedIndex = RowOf("sub");
-    FolderDescriptions[SelectedIndex] = "a folder of its own";
-    FillFileList();
+    // A folder is named as one, and nothing is asked.
     SelectRow(RowOf("sub"));
-    AnswerMessageBox(IDYES, nullptr);
     BoxSeen why;
     AnswerMessageBox(IDOK, &why);
     ListCommand(IDM_DELETE_FILE);
+    EXPECT_EQ(why.text, "\"sub\" is a folder. Only files are deleted here.");
     EXPECT_TRUE(folder.Has("sub"));
-    EXPECT_EQ(RowDescription("sub"), "a folder of its own");
-    const std::string cannot = "\"sub\" could not be deleted from\n" + folder.Path() + "\n";
+    // A file that another program holds open stays, and so does its description.
+    HANDLE held = CreateFileA(folder.PathOf("pond.jpg").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    SelectRow(RowOf("pond.jpg"));
+    AnswerMessageBox(IDYES, nullptr);
+    AnswerMessageBox(IDOK, &why);
+    ListCommand(IDM_DELETE_FILE);
+    CloseHandle(held);
+    EXPECT_TRUE(folder.Has("pond.jpg"));
+    EXPECT_EQ(RowDescription("pond.jpg"), "The pond");
+    const std::string cannot = "\"pond.jpg\" could not be deleted from\n" + folder.Path() + "\n";
     EXPECT_EQ(why.text.rfind(cannot, 0), 0u) << why.text;
     EXPECT_GT(why.text.size(), cannot.size());  // with the reason
 

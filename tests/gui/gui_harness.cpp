@@ -11,6 +11,7 @@
 #include "descfile/save.h"
 #include "descfile/writer.h"
 #include "resources/resource_ids.h"
+#include "store/described_folder.h"
 #include "store/folder_list.h"
 #include "store/tables.h"
 
@@ -215,9 +216,10 @@ void RealFileDialogs() {
     ShowOpenDialog = GetOpenFileNameA;
 }
 
-WinFolder::~WinFolder() {
-    // By exact names, so that names the ANSI functions cannot reach go too.
-    std::wstring folder = ExactPathOf(L"");
+namespace {
+
+// Removes what a folder holds, subfolders and all, by exact names ("\\?\" paths).
+void EmptyExactFolder(const std::wstring& folder) {
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
@@ -227,13 +229,21 @@ WinFolder::~WinFolder() {
                 std::wstring path = folder + name;
                 SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
                 if (!DeleteFileW(path.c_str())) {
+                    EmptyExactFolder(path + L"\\");
                     RemoveDirectoryW(path.c_str());
                 }
             }
         } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    // The folder itself goes with the rest of it.
+}
+
+}  // namespace
+
+WinFolder::~WinFolder() {
+    // By exact names, so that names the ANSI functions cannot reach go too. The folder itself goes with
+    // the rest of it.
+    EmptyExactFolder(ExactPathOf(L""));
 }
 
 std::wstring WinFolder::ExactPathOf(const std::wstring& name) const {
@@ -280,6 +290,7 @@ void MainWindowTest::SetUp() {
     ShellCalls.clear();
     ShellItemsOpened.clear();
     CurrentDescFileStamp = FileStamp();
+    DescribedFolder = KnownFolder();
     LastFileDialog = FileDialogSeen();
     LastPopup = PopupSeen();
     ShellOpen = RecordShellCall;
@@ -395,23 +406,48 @@ std::string UnixPathOf(const std::string& path) {
 
 }  // namespace
 
-bool RenameBelowWine(const std::string& from, const std::string& to) {
-    std::string source = UnixPathOf(from);
-    // The target does not exist yet, so its Linux path is that of its folder and its name.
-    size_t slash = to.rfind('\\');
-    std::string targetFolder = UnixPathOf(to.substr(0, slash));
-    if (source.empty() || targetFolder.empty()) {
+namespace {
+
+// The Linux path of a Windows path whose last name need not exist: its folder's Linux path and the name
+// as it stands, bytes that are no UTF-8 included.
+std::string UnixPathOfLast(const std::string& path) {
+    size_t slash = path.rfind('\\');
+    std::string folder = UnixPathOf(path.substr(0, slash));
+    return folder.empty() ? folder : folder + "/" + path.substr(slash + 1);
+}
+
+constexpr long UnlinkCall = 87;
+
+// A Linux system call on one or two paths, by its x86_64 and its i386 number; true when it succeeded.
+// An empty path is one that Wine could not give, and fails the call.
+bool LinuxPathCall(long x86_64, long i386, const std::string& first, const std::string& second) {
+    if (first.empty() || (x86_64 != UnlinkCall && second.empty())) {
         return false;
     }
-    std::string target = targetFolder + "/" + to.substr(slash + 1);
     long result;
 #if defined(__x86_64__)
+    (void)i386;
     asm volatile("syscall"
                  : "=a"(result)
-                 : "a"(82L), "D"(source.c_str()), "S"(target.c_str())
+                 : "a"(x86_64), "D"(first.c_str()), "S"(second.c_str())
                  : "rcx", "r11", "memory");
 #else
-    asm volatile("int $0x80" : "=a"(result) : "a"(38L), "b"(source.c_str()), "c"(target.c_str()) : "memory");
+    (void)x86_64;
+    asm volatile("int $0x80" : "=a"(result) : "a"(i386), "b"(first.c_str()), "c"(second.c_str()) : "memory");
 #endif
     return result == 0;
+}
+
+}  // namespace
+
+bool RenameBelowWine(const std::string& from, const std::string& to) {
+    return LinuxPathCall(82, 38, UnixPathOf(from), UnixPathOfLast(to));
+}
+
+bool LinkBelowWine(const std::string& target, const std::string& link) {
+    return LinuxPathCall(88, 83, UnixPathOf(target), UnixPathOfLast(link));
+}
+
+bool UnlinkBelowWine(const std::string& path) {
+    return LinuxPathCall(UnlinkCall, 10, UnixPathOfLast(path), "");
 }
