@@ -373,180 +373,117 @@ TEST_F(FileActionsTest, DeleteAndOpenReachExactlyTheListedEntry) {
     }
 }
 
-// In the answers of a situation below: the description dialog, with "Open file" pressed.
-constexpr int PressOpenFile = -1;
+// What the world has done to the described folder: renamed it away, renamed it away and another folder
+// into its place, or left it as it is.
+enum World { Away, Swapped, AsItIs };
+// What the user does, with a path or the start of a row's name: the commands first, in the order of
+// actCommands below, then the Delete key and a move of the current directory as a file dialog makes.
+enum Act { Refresh, Save, Open, New, OpenEntry, PressDelete, Elsewhere };
 
 TEST_F(FileActionsTest, AFolderThatCannotBeTrustedChangesNothing) {
+    // Two Linux names that are not UTF-8, which Wine lists under one name.
+    const std::string here = folder.Path(), away = here + "-away";
+    const std::string bad = here + "\\bad\xFF.txt", worse = here + "\\bad\xFE.txt";
+    folder.Write("1", "");
+    folder.Write("2", "");
+    ASSERT_TRUE(RenameBelowWine(folder.PathOf("1"), bad) && RenameBelowWine(folder.PathOf("2"), worse));
     OpenSampleFolder();
     WithDescriptionDialog("tree.jpg", [](HWND dialog) {
         SetWindowTextA(FileDescriptionEdit, "unsaved oak");
         PostMessageA(dialog, WM_CLOSE, 0, 0);
     });
-    // Another described folder, with a file of the same name as one listed here, and beside it folders
-    // whose names Windows would take for others.
+    // Another described folder, with a file of a name listed here, and in it folders whose names Windows
+    // takes for others.
     WinFolder other;
     other.Write("tree.jpg", "theirs");
     other.Write("file descriptions.desc", "<folder_name>x</folder_name>");
     for (const wchar_t* name : {L"Garden ", L"Garden", L"Dot.", L"Dot"}) {
         CreateDirectoryW(other.ExactPathOf(name).c_str(), nullptr);
-        other.WriteExact(std::wstring(name) + L"\\file descriptions.desc");
     }
-    const std::string here = folder.Path(), away = here + "-away";
-    const std::string bad = here + "\\bad\xFF.txt", worse = here + "\\bad\xFE.txt";
-    auto goAway = [&] { ASSERT_TRUE(RenameBelowWine(here, away)); };
-    auto comeBack = [&] { ASSERT_TRUE(RenameBelowWine(away, here)); };
-    auto swap = [&] {
-        goAway();
-        ASSERT_TRUE(LinkBelowWine(other.Path(), here));
+    const std::string gone = "The folder\n" + here + "\ncannot be listed:\n", elsewhere = other.Path(),
+                      refused = other.PathOf("tree.jpg"),
+                      garden = other.PathOf("Garden \\file descriptions.desc"),
+                      swapped = "Another folder has taken its place.",
+                      blankOrDot = "\ncannot be used:\nits name ends in a blank or a dot";
+    const struct Situation {
+        const char* what;
+        World world;
+        std::vector<std::pair<Act, std::string>> acts;
+        std::vector<int> answers;  // to the questions and messages before the refusal
+        std::string says;          // a part of the refusal
+    } situations[] = {
+        {"Refresh", Away, {{Refresh, ""}}, {}, gone},
+        {"Delete key, no row selected", Away, {{PressDelete, ""}}, {}, gone},
+        {"Delete key on a row", Away, {{PressDelete, "pond.jpg"}}, {IDYES}, gone},
+        {"Save", Away, {{Save, ""}}, {}, "The descriptions could not be saved to\n"},
+        {"Cancelled Open, Refresh", Away, {{Elsewhere, elsewhere}, {Open, ""}, {Refresh, ""}}, {IDNO}, gone},
+        {"Refused file, Delete: No",
+         Away,
+         {{Open, refused}, {PressDelete, "pond"}},
+         {IDNO, IDOK, IDNO},
+         gone},
+        {"Cancelled New, Save", Away, {{New, ""}, {Save, ""}}, {IDNO}, gone},
+        {"Delete key", Swapped, {{PressDelete, "tree.jpg"}}, {IDYES}, swapped},
+        {"Open file", Swapped, {{OpenEntry, "tree.jpg"}}, {}, swapped},
+        {"Save", Swapped, {{Save, ""}}, {}, swapped},
+        {"Open in Garden ", AsItIs, {{Open, garden}}, {IDNO}, "Garden " + blankOrDot},
+        {"New in Dot.", AsItIs, {{New, elsewhere + "\\Dot.\\new.desc"}}, {IDNO}, "Dot." + blankOrDot},
+        {"Delete key, name listed twice", AsItIs, {{PressDelete, "bad"}}, {IDYES}, "cannot tell which entry"},
+        {"Open file, name listed twice", AsItIs, {{OpenEntry, "bad"}}, {}, "cannot be told apart"},
     };
-    auto swapBack = [&] {
-        ASSERT_TRUE(UnlinkBelowWine(here));
-        comeBack();
-    };
-    auto badRow = [] {
-        for (int i = 0; i < FileCount; ++i) {
-            if (FolderFiles[i].rfind("bad", 0) == 0) {
+    auto rowStarting = [](const std::string& start) {
+        for (int i = 0; i < FileCount && !start.empty(); ++i) {
+            if (FolderFiles[i].rfind(start, 0) == 0) {
                 return i;
             }
         }
         return -1;
     };
-    auto keep = [] {};
-    auto pressDelete = [this](const char* name) {
-        SelectRow(RowOf(name));
-        PressKey(VK_DELETE);
-    };
-    const struct Situation {
-        const char* what;
-        std::function<void()> before, run, after;
-        std::vector<int> answers;  // of what comes before the refusal
-        std::string says;          // a part of the refusal
-    } situations[] = {
-        {"Refresh, the folder gone",
-         goAway,
-         [this] { ListCommand(IDM_REFRESH_FOLDER); },
-         comeBack,
-         {},
-         "The folder\n" + here + "\ncannot be listed:\n"},
-        {"Delete key, no row selected", goAway, [&] { pressDelete("(none)"); }, comeBack, {}, "The folder\n"},
-        {"Delete key on a row", goAway, [&] { pressDelete("pond.jpg"); }, comeBack, {IDYES}, "The folder\n"},
-        {"Save",
-         goAway,
-         [this] { Command(IDM_SAVE_DESCRIPTIONS); },
-         comeBack,
-         {},
-         "The descriptions could not be saved to\n"},
-        {"Open cancelled after its dialog moved elsewhere, then Refresh",
-         goAway,
-         [&] {
-             SetCurrentDirectoryA(other.Path().c_str());
-             AnswerFileDialogWith("");
-             Command(IDM_OPEN_DESCRIPTION_FILE);
-             ListCommand(IDM_REFRESH_FOLDER);
-         },
-         comeBack,
-         {IDNO},
-         "The folder\n" + here + "\ncannot be listed:\n"},
-        {"a refused file of another folder, then the Delete key answered No",
-         goAway,
-         [&] {
-             AnswerFileDialogWith(other.PathOf("tree.jpg"));
-             Command(IDM_OPEN_DESCRIPTION_FILE);
-             pressDelete("pond.jpg");
-         },
-         comeBack,
-         {IDNO, IDOK, IDNO},
-         "The folder\n" + here + "\ncannot be listed:\n"},
-        {"New cancelled, then Save",
-         goAway,
-         [this] {
-             AnswerFileDialogWith("");
-             Command(IDM_NEW_DESCRIPTION_FILE);
-             Command(IDM_SAVE_DESCRIPTIONS);
-         },
-         comeBack,
-         {IDNO},
-         "cannot be listed:\n"},
-        {"Delete key, the folder swapped for another",
-         swap,
-         [&] { pressDelete("tree.jpg"); },
-         swapBack,
-         {IDYES},
-         "Another folder has taken its place."},
-        {"Open file, the folder swapped for another",
-         swap,
-         [&] { SelectRow(RowOf("tree.jpg")); },
-         swapBack,
-         {PressOpenFile},
-         "Another folder has taken its place."},
-        {"Save, the folder swapped for another",
-         swap,
-         [this] { Command(IDM_SAVE_DESCRIPTIONS); },
-         swapBack,
-         {},
-         "Another folder has taken its place."},
-        {"Open in a folder whose name ends in a blank",
-         keep,
-         [&] {
-             AnswerFileDialogWith(other.PathOf("Garden \\file descriptions.desc"));
-             Command(IDM_OPEN_DESCRIPTION_FILE);
-         },
-         keep,
-         {IDNO},
-         "Garden \ncannot be used:\nits name ends in a blank or a dot"},
-        {"New in a folder whose name ends in a dot",
-         keep,
-         [&] {
-             AnswerFileDialogWith(other.PathOf("Dot.\\new.desc"));
-             Command(IDM_NEW_DESCRIPTION_FILE);
-         },
-         keep,
-         {IDNO},
-         "Dot.\ncannot be used:\nits name ends in a blank or a dot"},
-        // Wine lists two Linux names that are not UTF-8 under one name.
-        {"Delete file on a name listed twice",
-         [&] {
-             folder.Write("bad", "");
-             folder.Write("worse", "");
-             ASSERT_TRUE(RenameBelowWine(folder.PathOf("bad"), bad));
-             ASSERT_TRUE(RenameBelowWine(folder.PathOf("worse"), worse));
-             pressDelete("(none)");
-         },
-         [&] {
-             SelectRow(badRow());
-             PressKey(VK_DELETE);
-         },
-         keep,
-         {IDYES},
-         "cannot tell which entry"},
-        {"Open file on a name listed twice",
-         keep,
-         [&] { SelectRow(badRow()); },
-         [&] { ASSERT_TRUE(UnlinkBelowWine(bad) && UnlinkBelowWine(worse)); },
-         {PressOpenFile},
-         "cannot be told apart from another entry"},
-    };
     for (const Situation& situation : situations) {
-        SCOPED_TRACE(situation.what);
+        SCOPED_TRACE(situation.what + std::string(situation.world == Swapped ? ", swapped" : ""));
         const std::string file = folder.Read("file descriptions.desc");
-        situation.before();
         const Rows rows = ListRows();
+        if (situation.world != AsItIs) {
+            ASSERT_TRUE(RenameBelowWine(here, away));
+        }
+        if (situation.world == Swapped) {
+            ASSERT_TRUE(RenameBelowWine(elsewhere, here));
+        }
+        if (situation.acts[0].first == OpenEntry) {
+            ExpectModal([](HWND dialog) {
+                SendMessageA(GetDlgItem(dialog, IDC_OPEN_FILE), BM_CLICK, 0, 0);
+                PostMessageA(dialog, WM_CLOSE, 0, 0);
+            });
+        }
         for (int answer : situation.answers) {
-            if (answer == PressOpenFile) {
-                ExpectModal([](HWND dialog) {
-                    SendMessageA(GetDlgItem(dialog, IDC_OPEN_FILE), BM_CLICK, 0, 0);
-                    PostMessageA(dialog, WM_CLOSE, 0, 0);
-                });
-                PostMessageA(FileList, WM_COMMAND, IDM_SET_DESCRIPTION, 0);
-            } else {
-                AnswerMessageBox(answer, nullptr);
-            }
+            AnswerMessageBox(answer, nullptr);
         }
         BoxSeen box;
         AnswerMessageBox(IDOK, &box);
-        situation.run();
-        PumpMessages();
-        situation.after();
+        const std::pair<HWND, UINT> actCommands[] = {{FileList, IDM_REFRESH_FOLDER},
+                                                     {MainWindow, IDM_SAVE_DESCRIPTIONS},
+                                                     {MainWindow, IDM_OPEN_DESCRIPTION_FILE},
+                                                     {MainWindow, IDM_NEW_DESCRIPTION_FILE},
+                                                     {FileList, IDM_SET_DESCRIPTION}};
+        for (const auto& [act, text] : situation.acts) {
+            AnswerFileDialogWith(text);
+            SelectRow(rowStarting(text));
+            if (act == Elsewhere) {
+                SetCurrentDirectoryA(text.c_str());
+            } else if (act == PressDelete) {
+                PressKey(VK_DELETE);
+            } else {
+                SendMessageA(actCommands[static_cast<int>(act)].first, WM_COMMAND,
+                             actCommands[static_cast<int>(act)].second, 0);
+                PumpMessages();
+            }
+        }
+        if (situation.world == Swapped) {
+            ASSERT_TRUE(RenameBelowWine(here, elsewhere));
+        }
+        if (situation.world != AsItIs) {
+            ASSERT_TRUE(RenameBelowWine(away, here));
+        }
         EXPECT_EQ(box.caption, "Error");
         EXPECT_NE(box.text.find(situation.says), std::string::npos) << box.text;
         EXPECT_EQ(ListRows(), rows);
@@ -558,6 +495,7 @@ TEST_F(FileActionsTest, AFolderThatCannotBeTrustedChangesNothing) {
         EXPECT_FALSE(other.HasExact(L"Dot\\new.desc"));
         EXPECT_TRUE(ShellItemsOpened.empty());
     }
+    EXPECT_TRUE(RenameBelowWine(bad, folder.PathOf("1")) && RenameBelowWine(worse, folder.PathOf("2")));
     // Back in place, the next save keeps every description, the unsaved one included.
     Command(IDM_SAVE_DESCRIPTIONS);
     std::string saved = folder.Read("file descriptions.desc");

@@ -216,10 +216,9 @@ void RealFileDialogs() {
     ShowOpenDialog = GetOpenFileNameA;
 }
 
-namespace {
-
-// Removes what a folder holds, subfolders and all, by exact names ("\\?\" paths).
-void EmptyExactFolder(const std::wstring& folder) {
+WinFolder::~WinFolder() {
+    // By exact names, so that names the ANSI functions cannot reach go too.
+    std::wstring folder = ExactPathOf(L"");
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
@@ -229,21 +228,13 @@ void EmptyExactFolder(const std::wstring& folder) {
                 std::wstring path = folder + name;
                 SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
                 if (!DeleteFileW(path.c_str())) {
-                    EmptyExactFolder(path + L"\\");
                     RemoveDirectoryW(path.c_str());
                 }
             }
         } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-}
-
-}  // namespace
-
-WinFolder::~WinFolder() {
-    // By exact names, so that names the ANSI functions cannot reach go too. The folder itself goes with
-    // the rest of it.
-    EmptyExactFolder(ExactPathOf(L""));
+    // The folder itself goes with the rest of it.
 }
 
 std::wstring WinFolder::ExactPathOf(const std::wstring& name) const {
@@ -406,48 +397,26 @@ std::string UnixPathOf(const std::string& path) {
 
 }  // namespace
 
-namespace {
-
-// The Linux path of a Windows path whose last name need not exist: its folder's Linux path and the name
-// as it stands, bytes that are no UTF-8 included.
-std::string UnixPathOfLast(const std::string& path) {
-    size_t slash = path.rfind('\\');
-    std::string folder = UnixPathOf(path.substr(0, slash));
-    return folder.empty() ? folder : folder + "/" + path.substr(slash + 1);
-}
-
-constexpr long UnlinkCall = 87;
-
-// A Linux system call on one or two paths, by its x86_64 and its i386 number; true when it succeeded.
-// An empty path is one that Wine could not give, and fails the call.
-bool LinuxPathCall(long x86_64, long i386, const std::string& first, const std::string& second) {
-    if (first.empty() || (x86_64 != UnlinkCall && second.empty())) {
+bool RenameBelowWine(const std::string& from, const std::string& to) {
+    // The target does not exist yet, and either name may be no UTF-8, so each Linux path is that of its
+    // folder and its name as it stands.
+    auto unixPathOf = [](const std::string& path) {
+        size_t slash = path.rfind('\\');
+        std::string folder = UnixPathOf(path.substr(0, slash));
+        return folder.empty() ? folder : folder + "/" + path.substr(slash + 1);
+    };
+    std::string source = unixPathOf(from), target = unixPathOf(to);
+    if (source.empty() || target.empty()) {
         return false;
     }
     long result;
 #if defined(__x86_64__)
-    (void)i386;
     asm volatile("syscall"
                  : "=a"(result)
-                 : "a"(x86_64), "D"(first.c_str()), "S"(second.c_str())
+                 : "a"(82L), "D"(source.c_str()), "S"(target.c_str())
                  : "rcx", "r11", "memory");
 #else
-    (void)x86_64;
-    asm volatile("int $0x80" : "=a"(result) : "a"(i386), "b"(first.c_str()), "c"(second.c_str()) : "memory");
+    asm volatile("int $0x80" : "=a"(result) : "a"(38L), "b"(source.c_str()), "c"(target.c_str()) : "memory");
 #endif
     return result == 0;
-}
-
-}  // namespace
-
-bool RenameBelowWine(const std::string& from, const std::string& to) {
-    return LinuxPathCall(82, 38, UnixPathOf(from), UnixPathOfLast(to));
-}
-
-bool LinkBelowWine(const std::string& target, const std::string& link) {
-    return LinuxPathCall(88, 83, UnixPathOf(target), UnixPathOfLast(link));
-}
-
-bool UnlinkBelowWine(const std::string& path) {
-    return LinuxPathCall(UnlinkCall, 10, UnixPathOfLast(path), "");
 }

@@ -133,9 +133,6 @@ class MainWindowTest : public testing::Test {
 // Renames a file or folder on the Linux side, below Wine, as another program or an unplugged drive
 // would; Wine itself, like Windows, refuses to rename the folder that is the current directory.
 bool RenameBelowWine(const std::string& from, const std::string& to);
-// Makes link a Linux symbolic link to target, or removes such a link, below Wine as above.
-bool LinkBelowWine(const std::string& target, const std::string& link);
-bool UnlinkBelowWine(const std::string& path);
 
 // Runs a second instance of the program (this test program, started again) that opens the description
 // file, gives the entry name the description text and saves, as another window on the same folder would;
