@@ -315,7 +315,8 @@ std::string SavedBytes() {
     return FormatDescriptionFile(CurrentFolderPath(), FolderText, FolderFiles, FolderDescriptions, FileCount);
 }
 
-// Saving the loaded tables: formatting them and replacing the file safely.
+// Saving the loaded tables as the window does: checking the file on disk for changes by another program,
+// formatting the tables and replacing the file safely.
 void BM_Save(benchmark::State& state) {
     const BenchFolder& folder = FolderWith(static_cast<int>(state.range(0)));
     if (!OpenFolder(folder)) {
@@ -324,8 +325,14 @@ void BM_Save(benchmark::State& state) {
     }
     EditingEnabled = 1;
     CurrentDescFile = folder.descFile;
-    std::string reason;
+    std::string reason, old;
+    ReadWholeFile(folder.descFile, old, &CurrentDescFileStamp, nullptr);
     for (auto _ : state) {
+        // The window's save first checks that no other program changed the file: its bytes are read again.
+        if (DescriptionFileChangedOnDisk()) {
+            state.SkipWithError("the file seems changed by another program");
+            break;
+        }
         if (SaveDescriptionTables(FolderText, reason) != SaveResult::Saved) {
             state.SkipWithError("the save failed");
             break;
@@ -339,7 +346,8 @@ void BM_Save(benchmark::State& state) {
     EditingEnabled = 0;
 }
 
-// The same bytes the save writes, put into a file outside the folder; flushed or not.
+// The same bytes the save writes, put into a file outside the folder; flushed or not, and when flushed
+// after reading the old file, as a save must to see another program's change.
 void RawWrite(benchmark::State& state, bool flush) {
     const BenchFolder& folder = FolderWith(static_cast<int>(state.range(0)));
     if (!OpenFolder(folder)) {
@@ -347,9 +355,10 @@ void RawWrite(benchmark::State& state, bool flush) {
         return;
     }
     std::string bytes = SavedBytes();
-    std::string path = BenchRoot() + "/raw.desc";
+    std::string path = BenchRoot() + "/raw.desc", old;
+    WritePlain(path, bytes, false);
     for (auto _ : state) {
-        if (!WritePlain(path, bytes, flush)) {
+        if ((flush && !ReadWholeFile(path, old, nullptr, nullptr)) || !WritePlain(path, bytes, flush)) {
             state.SkipWithError("the raw write failed");
             break;
         }
@@ -362,8 +371,9 @@ void BM_RawWrite(benchmark::State& state) {
     RawWrite(state, false);
 }
 
-// Writing the saved bytes with a plain write and flushing them to disk, as the save does.
-void BM_RawWriteFlushed(benchmark::State& state) {
+// Reading the old file, then writing the saved bytes with a plain write and flushing them to disk, as
+// the save does.
+void BM_RawReadAndFlushedWrite(benchmark::State& state) {
     RawWrite(state, true);
 }
 
@@ -466,7 +476,7 @@ BENCHMARK(BM_MergeLinear)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTim
 BENCHMARK(BM_Save)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Format)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RawWrite)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_RawWriteFlushed)
+BENCHMARK(BM_RawReadAndFlushedWrite)
     ->Arg(1000)
     ->Arg(10000)
     ->Arg(100000)
