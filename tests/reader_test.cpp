@@ -75,11 +75,16 @@ TEST_F(ReaderTest, BlocksAreCutByAPlainScan) {
         const char* what;
         std::string text;
         std::vector<std::string> blocks;
+        std::string cutOffIn;  // the name of the block the text ends in
     };
     const Case cases[] = {
         {"empty", "", {}},
         {"no blocks", "<folder_name>x</folder_name>", {}},
         {"cut short after a complete block", "<file>a</file><file>b", {"a"}},
+        {"cut short inside a description",
+         "<file>a</file><file><file_name>n</file_name><file_description>d",
+         {"a"},
+         "n"},
         {"nested blocks share their end", "<file>a<file>b</file>", {"a<file>b", "b"}},
         {"a closing marker before any opening one", "</file><file>x</file>", {"x"}},
         {"field markers are no block markers",
@@ -94,6 +99,7 @@ TEST_F(ReaderTest, BlocksAreCutByAPlainScan) {
         ResetTables();
         ScanFileBlocks(c.text);
         EXPECT_EQ(Blocks(), c.blocks) << c.what;
+        EXPECT_EQ(NameInUnclosedBlock(c.text), c.cutOffIn) << c.what;
     }
 }
 

@@ -116,6 +116,19 @@ TEST(FormatDescriptionFile, SlotsBeyondTheCountAreNotWritten) {
     EXPECT_EQ(bytes.find("left over"), std::string::npos);
 }
 
+// The digest that tells another program's change from none: any one bit changed, or a NUL added, shows.
+TEST(DigestOfBytes, EveryBitOfEveryLengthCounts) {
+    for (size_t length = 0; length <= 17; ++length) {
+        const std::string bytes(length, '\xA5');
+        EXPECT_NE(DigestOfBytes(bytes + '\0'), DigestOfBytes(bytes)) << length;
+        for (size_t bit = 0; bit < 8 * length; ++bit) {
+            std::string changed = bytes;
+            changed[bit / 8] = static_cast<char>(changed[bit / 8] ^ (1 << (bit % 8)));
+            EXPECT_NE(DigestOfBytes(changed), DigestOfBytes(bytes)) << length << " bytes, bit " << bit;
+        }
+    }
+}
+
 class SaveTablesTest : public testing::Test {
   protected:
     void SetUp() override {
