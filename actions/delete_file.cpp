@@ -3,9 +3,11 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/messages.h"
 #include "descfile/refresh.h"
 #include "store/exact_names.h"
 #include "store/folder_enum.h"
@@ -14,18 +16,14 @@
 
 namespace {
 
-void ShowDeletionError(const std::string& message) {
-    MessageBoxA(MainWindow, message.c_str(), "Error", MB_ICONERROR);
-}
-
 // Deletes exactly the entry of slot index. False, after saying why, when it is not deleted; an entry
 // that is gone already counts as deleted, after saying so.
 bool DeleteExactEntry(int index) {
     const std::string& name = FolderFiles[index];
     std::wstring path = ExactPathOfEntry(index);
     if (path.empty()) {
-        ShowDeletionError("Quillmark cannot tell which entry of the folder \"" + name +
-                          "\" is, so nothing was deleted. Refresh the folder and try again.");
+        ShowError(MainWindow, "Quillmark cannot tell which entry of the folder \"" + name +
+                                  "\" is, so nothing was deleted. Refresh the folder and try again.");
         return false;
     }
     if (DeleteFileW(path.c_str())) {
@@ -33,11 +31,11 @@ bool DeleteExactEntry(int index) {
     }
     DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND) {
-        ShowDeletionError("\"" + name + "\" is no longer in the folder.");
+        ShowError(MainWindow, "\"" + name + "\" is no longer in the folder.");
         return true;
     }
-    ShowDeletionError("\"" + name + "\" could not be deleted from\n" + CurrentFolderPath() + "\n" +
-                      SystemErrorText(error));
+    ShowError(MainWindow, "\"" + name + "\" could not be deleted from\n" + CurrentFolderPath() + "\n" +
+                              SystemErrorText(error));
     return false;
 }
 
@@ -48,33 +46,30 @@ bool EntryIsFolder(int index) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-}  // namespace
-
-bool DeleteSelectedFile() {
+// Deletes the selected row's file as DeleteSelectedFile says. False when nothing was asked or the answer
+// was No, or the entry is refused before asking; true once the deletion was tried.
+bool AskAndDelete() {
     SelectedIndex = SelectedFileListRow();
     if (SelectedIndex == -1 || SelectedIndex >= FileCount) {
         return false;
     }
     const std::string name = FolderFiles[SelectedIndex];
     if (EntryIsDescriptionFile(SelectedIndex)) {
-        MessageBoxA(nullptr, "Cannot delete description file while application is running.", "Error",
-                    MB_OK | MB_ICONERROR);
+        ShowError(nullptr, "Cannot delete description file while application is running.");
         return false;
     }
     if (EntryIsFolder(SelectedIndex)) {
-        ShowDeletionError("\"" + name + "\" is a folder. Only files are deleted here.");
+        ShowError(MainWindow, "\"" + name + "\" is a folder. Only files are deleted here.");
         return false;
     }
     if (MessageBoxA(MainWindow, "Delete file?", name.c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES) {
         return false;
     }
     // The folder may have been swapped for another while the question was open; the entry of that
-    // name there is not the one listed.
-    if (!EnterDescribedFolder(MainWindow)) {
+    // name there is not the one listed. A failure was said; listing the folder again could only say
+    // more of the same.
+    if (!EnterDescribedFolder(MainWindow) || !DeleteExactEntry(SelectedIndex)) {
         return true;
-    }
-    if (!DeleteExactEntry(SelectedIndex)) {
-        return true;  // said why; listing the folder again could only say more of the same
     }
     // The deleted entry's description leaves the file with the next save.
     if (!FolderDescriptions[SelectedIndex].empty()) {
@@ -83,7 +78,15 @@ bool DeleteSelectedFile() {
     }
     std::vector<std::string> names;
     if (ListDescribedFolder(names)) {
-        RefreshWithListing(names, true);
+        RefreshWithListing(std::move(names));
     }
     return true;
+}
+
+}  // namespace
+
+void DeleteSelectedFile(WhenNothingIsDeleted otherwise) {
+    if (!AskAndDelete() && otherwise == WhenNothingIsDeleted::ListTheFolderAgain) {
+        ScanFolder();
+    }
 }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "app/main_window.h"
+#include "app/messages.h"
 #include "app/seams.h"
 #include "resources/resource_ids.h"
 #include "store/exact_names.h"
@@ -78,7 +79,7 @@ void OpenListedEntry(HWND dialog) {
         problem = quoted + " cannot be handed to the shell by its exact name, so it was not opened.";
     }
     if (!problem.empty()) {
-        MessageBoxA(dialog, problem.c_str(), "Error", MB_ICONERROR);
+        ShowError(dialog, problem);
     }
 }
 

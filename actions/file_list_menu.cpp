@@ -15,8 +15,8 @@ namespace {
 // Other keys are swallowed as well, so the arrow keys do not move the selection. The Delete key reads
 // the folder again also when nothing was deleted; a deletion has read it already.
 void OnFileListKey(WPARAM key) {
-    if (key == VK_DELETE && !DeleteSelectedFile()) {
-        ScanFolder();
+    if (key == VK_DELETE) {
+        DeleteSelectedFile(WhenNothingIsDeleted::ListTheFolderAgain);
     }
 }
 
@@ -26,7 +26,7 @@ void OnFileListCommand(HWND list, WORD id) {
             OpenFileDescriptionDialog(list);
             break;
         case IDM_DELETE_FILE:
-            DeleteSelectedFile();
+            DeleteSelectedFile(WhenNothingIsDeleted::KeepTheList);
             break;
         case IDM_REFRESH_FOLDER:
             RefreshFolder();

@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include "app/messages.h"
 #include "app/seams.h"
 #include "descfile/text_helpers.h"
 #include "store/folder_enum.h"
@@ -37,9 +38,8 @@ bool ChooseDescriptionFile(FileDialogKind kind, HWND owner, char* path, KnownFol
     std::string reason;
     if (!KnowFolder(folder, chosen, reason) || !EnterKnownFolder(chosen, reason)) {
         goBack();
-        std::string message =
-            "The folder\n" + folder + "\ncannot be used:\n" + reason + "\n\nNothing was changed.";
-        MessageBoxA(owner, message.c_str(), "Error", MB_ICONERROR);
+        ShowError(owner,
+                  ProblemText("The folder", folder, "cannot be used", reason) + "\n\nNothing was changed.");
         return false;
     }
     return true;

@@ -5,6 +5,7 @@
 #include "actions/file_list_menu.h"
 #include "app/commands.h"
 #include "app/geometry.h"
+#include "app/messages.h"
 #include "descfile/save.h"
 #include "resources/resource_ids.h"
 #include "store/tables.h"
@@ -49,7 +50,7 @@ void CreateToolbar(HWND window) {
     Toolbar =
         CreateChild(window, 0, TOOLBARCLASSNAMEA, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, IDC_TOOLBAR);
     if (Toolbar == nullptr) {
-        MessageBoxA(window, "Could not create tool bar.", "Error", MB_ICONERROR);
+        ShowError(window, "Could not create tool bar.");
     }
     SendMessageA(Toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     TBADDBITMAP images = {HINST_COMMCTRL, IDB_STD_SMALL_COLOR};
@@ -288,10 +289,9 @@ void LiftTextLimit(HWND box) {
 
 void ReportTextThatDidNotFit(HWND owner, WORD code) {
     if (code == EN_MAXTEXT || code == EN_ERRSPACE) {
-        MessageBoxA(owner,
-                    "The text is too long for this box: only the part that fitted was added. The rest is "
-                    "still where it was copied from.",
-                    "Error", MB_ICONERROR);
+        ShowError(owner,
+                  "The text is too long for this box: only the part that fitted was added. The rest is still "
+                  "where it was copied from.");
     }
 }
 

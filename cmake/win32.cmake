@@ -11,9 +11,11 @@ add_library(quillmark_app STATIC
     app/file_dialogs.cpp
     app/geometry.cpp
     app/main_window.cpp
+    app/messages.cpp
     app/seams.cpp
     store/folder_list.cpp
     store/new_file.cpp
+    descfile/load.cpp
     descfile/open.cpp
     descfile/refresh.cpp
     descfile/save.cpp

@@ -145,6 +145,8 @@ std::string_view FieldOf(std::string_view text,
 
 }  // namespace
 
+const char OutOfMemoryReason[] = "There is not enough memory to read it.";
+
 std::string DecodeTextMode(std::string_view raw) {
     size_t end = raw.find('\x1A');
     if (end == std::string_view::npos) {
@@ -177,7 +179,7 @@ bool ReadDescriptionText(const std::string& path, std::string& text, FileStamp* 
         return true;
     } catch (const std::exception&) {  // bad_alloc, or length_error past what a string can hold
         if (reason != nullptr) {
-            *reason = "There is not enough memory to read it.";
+            *reason = OutOfMemoryReason;
         }
         return false;
     }
@@ -262,7 +264,7 @@ bool IsDescriptionText(std::string_view text) {
     return text.find("<folder_name>") != std::string_view::npos;
 }
 
-LoadResult LoadDescriptionTables(std::string text, std::vector<std::string> names) {
+LoadResult LoadDescriptionTables(std::string text, std::vector<std::string>&& names) {
     if (!IsDescriptionText(text)) {
         return LoadResult::NotADescriptionFile;
     }

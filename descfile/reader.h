@@ -46,5 +46,9 @@ enum class LoadResult {
 };
 
 // Replaces the tables with the text's blocks, its folder description (untrimmed) and names, a listing
-// of the current directory. Unless the result is Loaded, the tables are as they were.
-LoadResult LoadDescriptionTables(std::string text, std::vector<std::string> names);
+// of the current directory. Unless the result is Loaded, the tables are as they were; names is used up
+// only by a load that got as far as the merge (Loaded or OutOfMemory).
+LoadResult LoadDescriptionTables(std::string text, std::vector<std::string>&& names);
+
+// Why a file that does not fit in memory cannot be read.
+extern const char OutOfMemoryReason[];

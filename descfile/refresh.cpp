@@ -2,36 +2,25 @@
 
 #include <utility>
 
-#include "descfile/open.h"
+#include "descfile/load.h"
 #include "descfile/save.h"
 #include "store/folder_list.h"
 #include "store/folder_scan.h"
 #include "store/tables.h"
 
 void RefreshFolder() {
-    if (CurrentDescFile.empty()) {
-        return;
-    }
     std::vector<std::string> names;
     if (ListDescribedFolder(names)) {
-        RefreshWithListing(names, false);
+        RefreshWithListing(std::move(names));
     }
 }
 
-void RefreshWithListing(std::vector<std::string>& names, bool rowsFollowFolder) {
+void RefreshWithListing(std::vector<std::string> names) {
     // Without unsaved changes the file on disk already holds everything shown, so nothing is written:
     // writing would replace what another program may have saved since.
-    bool saved = DirtyFlag != 1 || SaveDescriptionFile() == SaveResult::Saved;
-    if (saved) {
-        std::string text;
-        FileStamp stamp;
-        if (ReadAcceptedDescriptionText(CurrentDescFile, text, stamp)) {
-            LoadDescriptionText(CurrentDescFile, std::move(text), names, stamp);
-            return;
-        }
-        if (!rowsFollowFolder) {
-            return;
-        }
+    bool saved = DirtyFlag != 1 || SaveDescriptionFile() == SaveOutcome::Saved;
+    if (saved && LoadDescriptionFile(CurrentDescFile, names) != LoadOutcome::NotLoaded) {
+        return;
     }
     ScanFolderTables(std::move(names));
     FillFileList();

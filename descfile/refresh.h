@@ -1,15 +1,15 @@
-// Refresh folder.
+// Refresh folder, and the reload after a deletion.
 #pragma once
 
 #include <string>
 #include <vector>
 
-// Lists the folder as it is now and shows it with the descriptions of the description file in use.
-// Unsaved changes are saved first; where that save fails or is declined, the listing is paired with the
-// descriptions in memory instead, so none is lost. A folder that cannot be listed, or no readable
-// description file, changes nothing.
+// Lists the described folder as it is now and shows it with the descriptions of the description file in
+// use (RefreshWithListing). A folder that cannot be listed changes nothing.
 void RefreshFolder();
 
-// RefreshFolder with names, a listing just made. With rowsFollowFolder, a description file that cannot
-// be read still lets the rows follow the folder, with the descriptions in memory.
-void RefreshWithListing(std::vector<std::string>& names, bool rowsFollowFolder);
+// Shows names, a listing of the described folder just made, with the descriptions of the description
+// file in use. Unsaved changes are saved first; where that save fails or is declined, or the file cannot
+// be read as a description file, the listing is paired with the descriptions in memory instead, so none
+// is lost.
+void RefreshWithListing(std::vector<std::string> names);

@@ -3,7 +3,9 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "app/messages.h"
 #include "descfile/file_io.h"
+#include "descfile/writer.h"
 #include "store/described_folder.h"
 #include "store/tables.h"
 
@@ -24,24 +26,23 @@ bool MayReplaceTheFileOnDisk() {
 
 }  // namespace
 
-SaveResult SaveDescriptionFile() {
-    std::string reason;
-    SaveResult result = SaveResult::Failed;
+SaveOutcome SaveDescriptionFile() {
+    if (EditingEnabled != 1) {
+        return SaveOutcome::NothingInUse;
+    }
     // The file names the folder it describes and lists its entries: both must be the described folder's,
     // not those of another folder that its path now leads to.
-    if (EditingEnabled == 1 && !EnterKnownFolder(DescribedFolder, reason)) {
-        reason = "The folder\n" + DescribedFolder.path + "\ncannot be listed:\n" + reason;
-    } else if (EditingEnabled == 1 && !MayReplaceTheFileOnDisk()) {
-        return SaveResult::Declined;
-    } else {
-        result = SaveDescriptionTables(ControlText(FolderDescriptionEdit), reason);
+    std::string reason;
+    if (!EnterKnownFolder(DescribedFolder, reason)) {
+        reason = ProblemText("The folder", DescribedFolder.path, "cannot be listed", reason);
+    } else if (!MayReplaceTheFileOnDisk()) {
+        return SaveOutcome::Declined;
+    } else if (SaveDescriptionTables(ControlText(FolderDescriptionEdit), reason) == SaveResult::Saved) {
+        return SaveOutcome::Saved;
     }
-    if (result == SaveResult::Failed) {
-        std::string message = "The descriptions could not be saved to\n" + CurrentDescFile + "\n\n" + reason +
-                              "\n\nThe file keeps its previous content.";
-        MessageBoxA(MainWindow, message.c_str(), "Error", MB_ICONERROR);
-    }
-    return result;
+    ShowError(MainWindow, "The descriptions could not be saved to\n" + CurrentDescFile + "\n\n" + reason +
+                              "\n\nThe file keeps its previous content.");
+    return SaveOutcome::Failed;
 }
 
 bool AskToSaveChanges(HWND owner) {
@@ -52,6 +53,6 @@ bool AskToSaveChanges(HWND owner) {
     if (answer != IDYES) {
         return true;
     }
-    SaveResult result = SaveDescriptionFile();
-    return result != SaveResult::Failed && result != SaveResult::Declined;
+    SaveOutcome outcome = SaveDescriptionFile();
+    return outcome == SaveOutcome::Saved || outcome == SaveOutcome::NothingInUse;
 }

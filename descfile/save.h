@@ -3,13 +3,19 @@
 
 #include <windows.h>
 
-#include "descfile/writer.h"
+// What Save descriptions came to.
+enum class SaveOutcome {
+    NothingInUse,  // no description file created or opened yet: nothing was done
+    Saved,         // the description file holds the tables
+    Failed,        // reported; the file keeps its previous content
+    Declined,      // the user chose not to replace another program's changes; nothing was written
+};
 
-// Writes the tables and the folder description box to the description file in use. When another
-// program changed the file since this program last read or wrote it, asks first whether to replace it;
-// No writes nothing. A failed write is reported in a message box naming the file and the system's
-// reason, and DirtyFlag stays set.
-SaveResult SaveDescriptionFile();
+// Writes the tables and the folder description box to the description file in use, in the described
+// folder. When another program changed the file since this program last read or wrote it, asks first
+// whether to replace it; No writes nothing. A failed write, or a described folder that cannot be
+// entered, is reported in a message box naming the file and the reason, and DirtyFlag stays set.
+SaveOutcome SaveDescriptionFile();
 
 // Asks "Save changes?" while there are unsaved changes and saves on Yes. False when the user wanted
 // them saved and they were not (the save failed or was declined): the caller must then stop.

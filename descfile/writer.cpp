@@ -65,8 +65,6 @@ std::string FormatDescriptionFile(std::string_view folderPath,
     return out;
 }
 
-FileStamp CurrentDescFileStamp;
-
 bool DescriptionFileChangedOnDisk() {
     FileStamp onDisk = StampOfFile(CurrentDescFile);
     if (!onDisk.exists) {

@@ -22,12 +22,7 @@ enum class SaveResult {
     NotEditing,  // no description file created or opened yet: nothing was done
     Saved,       // CurrentDescFile holds the tables
     Failed,      // the file could not be written; it keeps its previous content
-    Declined,    // the user chose not to replace another program's changes; nothing was written
 };
-
-// The description file's stamp, with its digest, when this program last read or wrote it: a different
-// stamp on disk means another program changed the file since.
-extern FileStamp CurrentDescFileStamp;
 
 // True when CurrentDescFile is no longer what this program last read or wrote there: its size,
 // last-write time or bytes differ, or it cannot be read to tell. A file that has gone has not changed.

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "app/main_window.h"
+#include "app/messages.h"
 #include "store/folder_enum.h"
 #include "store/folder_scan.h"
 #include "store/tables.h"
@@ -15,9 +16,8 @@
 namespace {
 
 void ShowFolderCannotBeListed(HWND owner, const std::string& folder, const std::string& reason) {
-    std::string message =
-        "The folder\n" + folder + "\ncannot be listed:\n" + reason + "\n\nNothing was changed.";
-    MessageBoxA(owner, message.c_str(), "Error", MB_ICONERROR);
+    ShowError(owner,
+              ProblemText("The folder", folder, "cannot be listed", reason) + "\n\nNothing was changed.");
 }
 
 }  // namespace

@@ -12,6 +12,7 @@ int BlockCount = 0;
 
 std::string CurrentDescFile;
 std::string CurrentDescFileName;
+FileStamp CurrentDescFileStamp;
 std::string FolderDescription;
 
 unsigned char EditingEnabled = 0;

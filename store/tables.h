@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "descfile/file_io.h"
+
 // Slots each table holds from the start. A folder or file with more entries grows the tables, since a
 // save rewrites the file from them and a dropped entry would be a lost description.
 constexpr int TableSlots = 10000;
@@ -28,6 +30,9 @@ extern int BlockCount;
 extern std::string CurrentDescFile;
 // Bare file name of the description file in use; the list refuses to delete that entry.
 extern std::string CurrentDescFileName;
+// The description file's stamp, with its digest, when this program last read or wrote it: a different
+// stamp on disk means another program changed the file since.
+extern FileStamp CurrentDescFileStamp;
 // Description of the folder itself.
 extern std::string FolderDescription;
 

@@ -375,7 +375,7 @@ int SaveAsSecondInstance(const char* file, const char* name, const char* text) {
             DirtyFlag = 1;
         }
     }
-    return DirtyFlag == 1 && SaveDescriptionFile() == SaveResult::Saved ? 0 : 1;
+    return DirtyFlag == 1 && SaveDescriptionFile() == SaveOutcome::Saved ? 0 : 1;
 }
 
 namespace {
