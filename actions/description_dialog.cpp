@@ -66,7 +66,7 @@ void OpenListedEntry(HWND dialog) {
         return;
     }
     const std::string quoted = "\"" + FolderFiles[SelectedIndex] + "\"";
-    std::wstring path = ExactPathOfEntry(SelectedIndex);
+    std::wstring path = ExactPathOfEntry(SelectedIndex), folder, name;
     std::string problem;
     if (path.empty()) {
         problem = quoted +
@@ -75,7 +75,8 @@ void OpenListedEntry(HWND dialog) {
         DWORD error = GetLastError();
         problem = error == ERROR_FILE_NOT_FOUND ? quoted + " is no longer in the folder."
                                                 : quoted + " cannot be opened:\n" + SystemErrorText(error);
-    } else if (!OpenWithShell(dialog, path.c_str())) {
+    } else if (!ExactEntryOf(SelectedIndex, folder, name) ||
+               !OpenEntrySeam(dialog, folder.c_str(), name.c_str())) {
         problem = quoted + " cannot be handed to the shell by its exact name, so it was not opened.";
     }
     if (!problem.empty()) {

@@ -46,7 +46,7 @@ void ShowFileListMenu(HWND list, LPARAM position) {
         InsertMenuA(menu, 2, MF_BYPOSITION | MF_STRING, IDM_SET_DESCRIPTION, "Set / view description");
         InsertMenuA(menu, 3, MF_BYPOSITION | MF_STRING, IDM_DELETE_FILE, "Delete file");
     }
-    ShowPopupMenu(menu, TPM_RIGHTBUTTON, point.x, point.y, 0, list, nullptr);
+    PopupMenuSeam(menu, TPM_RIGHTBUTTON, point.x, point.y, 0, list, nullptr);
     DestroyMenu(menu);
 }
 

@@ -41,7 +41,8 @@ LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM) {
             break;
         case IDM_VIEW_CODE:
             if (!CurrentDescFile.empty()) {
-                ShellOpen(window, "open", "notepad.exe", CurrentDescFile.c_str(), nullptr, SW_SHOWNORMAL);
+                ShellExecuteSeam(window, "open", "notepad.exe", CurrentDescFile.c_str(), nullptr,
+                                 SW_SHOWNORMAL);
             }
             break;
         case IDM_ABOUT:
@@ -49,7 +50,7 @@ LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM) {
                             0);
             break;
         case IDM_OPEN_WEB_PAGE:
-            ShellOpen(window, "open", WebPageAddress, nullptr, nullptr, SW_SHOWNORMAL);
+            ShellExecuteSeam(window, "open", WebPageAddress, nullptr, nullptr, SW_SHOWNORMAL);
             break;
         case IDC_FOLDER_DESCRIPTION_EDIT:
             OnFolderDescriptionNotify(window, HIWORD(wParam));

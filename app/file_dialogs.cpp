@@ -27,7 +27,7 @@ bool ChooseDescriptionFile(FileDialogKind kind, HWND owner, char* path, KnownFol
             ReturnToDescribedFolder();
         }
     };
-    BOOL answered = kind == FileDialogKind::Save ? ShowSaveDialog(&dialog) : ShowOpenDialog(&dialog);
+    BOOL answered = kind == FileDialogKind::Save ? SaveDialogSeam(&dialog) : OpenDialogSeam(&dialog);
     if (!answered || path[0] == '\0') {
         goBack();
         return false;

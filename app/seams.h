@@ -1,20 +1,18 @@
-// The calls that leave the program (the shell, the file dialogs, the popup menu) go through these
-// pointers, which point at the Win32 functions; tests point them at recorders.
+// The seams: every call that leaves the program (the shell, the file dialogs, the popup menu) goes
+// through one of these pointers. They point at the real functions; the tests point them at recorders.
 #pragma once
 
 #include <windows.h>
 
 #include <commdlg.h>
 
-// Opens the item at a path with the "\\?\" prefix (exact, not normalised) through the shell with its
-// "open" verb; false, with nothing opened, when the shell cannot be given exactly that item (it would
-// take the name for another one).
-extern BOOL(WINAPI* OpenWithShell)(HWND owner, LPCWSTR path);
+// OpenEntryWithShell: opens an entry (folder and exact name) with the shell's "open" verb.
+extern BOOL(WINAPI* OpenEntrySeam)(HWND owner, LPCWSTR folder, LPCWSTR name);
 // ShellExecuteA.
-extern HINSTANCE(WINAPI* ShellOpen)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+extern HINSTANCE(WINAPI* ShellExecuteSeam)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
 // GetSaveFileNameA.
-extern BOOL(WINAPI* ShowSaveDialog)(LPOPENFILENAMEA);
+extern BOOL(WINAPI* SaveDialogSeam)(LPOPENFILENAMEA);
 // GetOpenFileNameA.
-extern BOOL(WINAPI* ShowOpenDialog)(LPOPENFILENAMEA);
+extern BOOL(WINAPI* OpenDialogSeam)(LPOPENFILENAMEA);
 // TrackPopupMenu.
-extern BOOL(WINAPI* ShowPopupMenu)(HMENU, UINT, int, int, int, HWND, const RECT*);
+extern BOOL(WINAPI* PopupMenuSeam)(HMENU, UINT, int, int, int, HWND, const RECT*);

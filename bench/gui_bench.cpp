@@ -319,7 +319,7 @@ int main(int argc, char** argv) {
     const std::string victimPath = Folder + "\\" + victim;
 
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    ShowOpenDialog = AnswerOpenDialog;
+    OpenDialogSeam = AnswerOpenDialog;
     Hook = SetWindowsHookExA(WH_CBT, AnswerModals, nullptr, GetCurrentThreadId());
     PrintMemory("start");
     if (!StartMainWindow(instance, SW_SHOWNORMAL)) {

@@ -21,7 +21,8 @@ add_library(quillmark_app STATIC
     descfile/save.cpp
     actions/delete_file.cpp
     actions/description_dialog.cpp
-    actions/file_list_menu.cpp)
+    actions/file_list_menu.cpp
+    actions/open_entry_win.cpp)
 target_link_libraries(quillmark_app PUBLIC quillmark_core ${WIN32_LIBS})
 target_compile_options(quillmark_app PRIVATE -Wall -Wextra)
 target_compile_definitions(quillmark_app PUBLIC _WIN32_WINNT=0x0601 WINVER=0x0601)

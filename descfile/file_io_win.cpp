@@ -5,6 +5,7 @@
 #include "descfile/file_io.h"
 #include "store/exact_names.h"
 #include "store/folder_enum.h"
+#include "store/handle_win.h"
 
 namespace {
 
@@ -38,15 +39,20 @@ FileStamp StampOf(uint64_t size, const FILETIME& written) {
     return stamp;
 }
 
-// Creates a new, empty file of a fresh short name in folder (a path with its "\\?\" prefix) and gives
-// its handle and path. Only a name that nothing holds yet is taken: an existing entry, a link or a
-// folder of that name is never opened.
-HANDLE CreateTemporaryFile(const std::wstring& folder, std::wstring& temporary) {
+// The path of a fresh short name in folder (a path with its "\\?\" prefix), one not given out before in
+// this process.
+std::wstring NextTemporaryName(const std::wstring& folder) {
     static DWORD next = GetTickCount() ^ (GetCurrentProcessId() << 16);
+    wchar_t name[32];
+    wsprintfW(name, L"~qm%08lx.tmp", static_cast<unsigned long>(next++));
+    return folder + L'\\' + name;
+}
+
+// Creates a new, empty file of a fresh short name in folder and gives its handle and path. Only a name
+// that nothing holds yet is taken: an existing entry, a link or a folder of that name is never opened.
+HANDLE CreateTemporaryFile(const std::wstring& folder, std::wstring& temporary) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        wchar_t name[32];
-        wsprintfW(name, L"~qm%08lx.tmp", static_cast<unsigned long>(next++));
-        temporary = folder + L'\\' + name;
+        temporary = NextTemporaryName(folder);
         HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
@@ -65,20 +71,37 @@ HANDLE CreateTemporaryFile(const std::wstring& folder, std::wstring& temporary) 
     return INVALID_HANDLE_VALUE;
 }
 
+// Puts the new file temporary in the place of target, which exists. ReplaceFileW keeps the old file's
+// security descriptor, creation time and streams on Windows. The old file takes a fresh name in folder
+// first, so that whatever fails, it is whole afterwards under its own name. ERROR_SUCCESS or the error.
+DWORD ReplaceExisting(const std::wstring& target, const std::wstring& temporary, const std::wstring& folder) {
+    std::wstring backup = NextTemporaryName(folder);
+    for (int attempt = 0; attempt < 100 && GetFileAttributesW(backup.c_str()) != INVALID_FILE_ATTRIBUTES;
+         ++attempt) {
+        backup = NextTemporaryName(folder);
+    }
+    if (ReplaceFileW(target.c_str(), temporary.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS,
+                     nullptr, nullptr)) {
+        DeleteFileW(backup.c_str());
+        return ERROR_SUCCESS;
+    }
+    DWORD error = GetLastError();
+    // The old file went to the backup name, but the new one could not take its place: it goes back. On
+    // any other failure both files keep their names.
+    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+        MoveFileExW(backup.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
+    }
+    return error;
+}
+
 }  // namespace
 
 bool ReadWholeFile(const std::string& path, std::string& bytes, FileStamp* stamp, std::string* reason) {
-    struct Closer {
-        HANDLE file;
-        ~Closer() {
-            if (file != INVALID_HANDLE_VALUE) {
-                CloseHandle(file);
-            }
-        }
-    } opened{CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+    FileHandle opened(CreateFileA(path.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     BY_HANDLE_FILE_INFORMATION information;
-    bool ok = opened.file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(opened.file, &information);
+    bool ok = opened.valid() && GetFileInformationByHandle(opened.get(), &information);
     bytes.clear();
     if (ok) {
         uint64_t size = (static_cast<uint64_t>(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
@@ -92,7 +115,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, FileStamp* stamp
         bytes.reserve(static_cast<size_t>(size));
         char buffer[64 * 1024];
         DWORD got = 0;
-        while ((ok = ReadFile(opened.file, buffer, sizeof buffer, &got, nullptr) != 0) && got > 0) {
+        while ((ok = ReadFile(opened.get(), buffer, sizeof buffer, &got, nullptr) != 0) && got > 0) {
             bytes.append(buffer, got);
         }
         if (ok && stamp != nullptr) {
@@ -133,27 +156,29 @@ bool ReplaceFileContent(const std::string& path, const std::string& bytes, std::
         reason = "The file is read-only.";
         return false;
     }
-    std::wstring temporary;
-    HANDLE file = CreateTemporaryFile(target.substr(0, slash), temporary);
-    if (file == INVALID_HANDLE_VALUE) {
+    std::wstring folder = target.substr(0, slash), temporary;
+    FileHandle file(CreateTemporaryFile(folder, temporary));
+    if (!file.valid()) {
         reason = SystemErrorText(GetLastError());
         return false;
     }
-    bool ok = WriteAll(file, bytes) && FlushFileBuffers(file);
+    bool ok = WriteAll(file.get(), bytes) && FlushFileBuffers(file.get());
     DWORD error = ok ? ERROR_SUCCESS : GetLastError();
-    if (!CloseHandle(file) && ok) {
+    if (!file.close() && ok) {
         ok = false;
         error = GetLastError();
     }
     if (ok) {
-        // A hidden or system file cannot be replaced while it carries those attributes; they are put
-        // back on the new file below.
+        // A hidden or system file cannot be replaced while it carries those attributes. They are put back
+        // on the new file below, and so are the others, which Wine's ReplaceFileW drops.
         if (exists && (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))) {
             SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
         }
-        ok = MoveFileExW(temporary.c_str(), target.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-        error = ok ? ERROR_SUCCESS : GetLastError();
+        error = exists ? ReplaceExisting(target, temporary, folder)
+                       : (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)
+                              ? ERROR_SUCCESS
+                              : GetLastError());
+        ok = error == ERROR_SUCCESS;
         if (exists) {
             SetFileAttributesW(target.c_str(), attributes);
         }
@@ -166,11 +191,7 @@ bool ReplaceFileContent(const std::string& path, const std::string& bytes, std::
 }
 
 bool CreateFileIfMissing(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-    }
-    CloseHandle(file);
-    return true;
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.valid() || GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }

@@ -46,13 +46,5 @@ std::string ExtractFileName(std::string_view path) {
 }
 
 std::string ExtractFolderPath(std::string_view path) {
-    size_t slash = path.rfind('\\');
-    if (slash == std::string_view::npos) {
-        return std::string();
-    }
-    // "C:" alone would name the drive's current folder, not its root.
-    if (slash == 2 && path[1] == ':') {
-        return std::string(path.substr(0, 3));
-    }
-    return std::string(path.substr(0, slash));
+    return FolderOfPath(path);
 }

@@ -23,5 +23,16 @@ std::string_view ViewBetween(std::string_view text, std::string_view opening, st
 std::string ExtractFileName(std::string_view path);
 
 // The folder part of a full path: everything before its last backslash, keeping the backslash of a
-// drive root (C:\a.desc gives C:\); empty when the path holds no backslash.
+// drive root (C:\a.desc gives C:\); empty when the path holds no backslash. For narrow and wide paths.
+template <typename Char>
+std::basic_string<Char> FolderOfPath(std::basic_string_view<Char> path) {
+    size_t slash = path.rfind(Char('\\'));
+    if (slash == std::basic_string_view<Char>::npos) {
+        return std::basic_string<Char>();
+    }
+    // "C:" alone would name the drive's current folder, not its root.
+    return std::basic_string<Char>(path.substr(0, slash == 2 && path[1] == Char(':') ? 3 : slash));
+}
+
+// FolderOfPath of a narrow path.
 std::string ExtractFolderPath(std::string_view path);

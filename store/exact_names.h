@@ -11,6 +11,20 @@
 extern std::vector<std::wstring> ListedExactNames;
 extern std::wstring ListedFolder;
 
+// Keeps the exact names of a listing just made of folder, in listing order.
+void RememberListing(std::wstring folder, std::vector<std::wstring> exactNames);
+
+// The ANSI form of a wide name, as the A functions give it: best-fit letters, "?" where none fits.
+std::string AnsiOf(const wchar_t* wide);
+
+// Full path of the current directory as the W functions give it; empty on failure.
+std::wstring CurrentFolderWide();
+
+// The folder (a full path without the "\\?\" prefix) and exact name of the entry of slot index, for the
+// shell, which takes no prefixed paths: the folder itself or its parent, with an empty name, for "." and
+// "..". False when ExactPathOfEntry would be empty.
+bool ExactEntryOf(int index, std::wstring& folder, std::wstring& name);
+
 // A path that reaches exactly the entry of slot index and that Windows takes as it stands: "\\?\", the
 // folder's full path and the exact name; the folder itself for "." and its parent for "..". Empty when
 // no such path can be given (the tables no longer match the listing, the folder changed, or another
@@ -23,7 +37,3 @@ std::wstring UnnormalisedPath(const std::string& path);
 // True when the entry of slot index is the description file in use, whatever the spelling it was chosen
 // by: the same name in any letter case, or the same file by identity.
 bool EntryIsDescriptionFile(int index);
-
-// True when the entry of slot index is the file named name, letters compared without regard to case the
-// way the file system does (each character folded on its own, by no language's rules).
-bool EntryIsNamed(int index, const std::string& name);

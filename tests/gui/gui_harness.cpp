@@ -76,8 +76,8 @@ RecordShellCall(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR 
     return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(42));
 }
 
-BOOL WINAPI RecordShellItem(HWND, LPCWSTR path) {
-    ShellItemsOpened.emplace_back(path);
+BOOL WINAPI RecordShellItem(HWND, LPCWSTR folder, LPCWSTR name) {
+    ShellItemsOpened.push_back(L"\\\\?\\" + std::wstring(folder) + L"\\" + name);
     return TRUE;
 }
 
@@ -207,13 +207,13 @@ void AnswerFileDialogWith(const std::string& path) {
 }
 
 void FakeFileDialogs() {
-    ShowSaveDialog = FakeFileDialog;
-    ShowOpenDialog = FakeFileDialog;
+    SaveDialogSeam = FakeFileDialog;
+    OpenDialogSeam = FakeFileDialog;
 }
 
 void RealFileDialogs() {
-    ShowSaveDialog = GetSaveFileNameA;
-    ShowOpenDialog = GetOpenFileNameA;
+    SaveDialogSeam = GetSaveFileNameA;
+    OpenDialogSeam = GetOpenFileNameA;
 }
 
 WinFolder::~WinFolder() {
@@ -284,9 +284,9 @@ void MainWindowTest::SetUp() {
     DescribedFolder = KnownFolder();
     LastFileDialog = FileDialogSeen();
     LastPopup = PopupSeen();
-    ShellOpen = RecordShellCall;
-    OpenWithShell = RecordShellItem;
-    ShowPopupMenu = RecordPopup;
+    ShellExecuteSeam = RecordShellCall;
+    OpenEntrySeam = RecordShellItem;
+    PopupMenuSeam = RecordPopup;
     FakeFileDialogs();
     AnswerFileDialogWith("");
     ASSERT_TRUE(StartMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL));

@@ -118,7 +118,7 @@ int main(int argc, char** argv) {
     if (!StartMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL)) {
         return 1;
     }
-    ShowOpenDialog = AnswerOpenDialog;
+    OpenDialogSeam = AnswerOpenDialog;
     SendMessageA(MainWindow, WM_COMMAND, IDM_OPEN_DESCRIPTION_FILE, 0);
     int row = SelectRow("shed plan.txt");
     if (Scene == "invalid" && argc > 4) {
