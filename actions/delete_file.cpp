@@ -11,7 +11,7 @@
 #include "descfile/refresh.h"
 #include "store/exact_names.h"
 #include "store/folder_enum.h"
-#include "store/folder_list.h"
+#include "store/folder_listing.h"
 #include "store/tables.h"
 
 namespace {

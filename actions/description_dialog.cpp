@@ -10,8 +10,9 @@
 #include "app/seams.h"
 #include "resources/resource_ids.h"
 #include "store/exact_names.h"
+#include "store/file_list_view.h"
 #include "store/folder_enum.h"
-#include "store/folder_list.h"
+#include "store/folder_listing.h"
 #include "store/tables.h"
 
 HWND FileDescriptionEdit = nullptr;

@@ -8,7 +8,6 @@
 #include "app/seams.h"
 #include "descfile/refresh.h"
 #include "resources/resource_ids.h"
-#include "store/folder_list.h"
 
 namespace {
 
@@ -34,17 +33,31 @@ void OnFileListCommand(HWND list, WORD id) {
     }
 }
 
+// The context menu's items; those for a row only while one is selected.
+const struct {
+    UINT flags;
+    UINT id;
+    const char* text;
+    bool forARow;
+} FileListMenuItems[] = {
+    {MF_STRING, IDM_REFRESH_FOLDER, "Refresh folder", false},
+    {MF_SEPARATOR, 0, nullptr, false},
+    {MF_STRING, IDM_SET_DESCRIPTION, "Set / view description", true},
+    {MF_STRING, IDM_DELETE_FILE, "Delete file", true},
+};
+
 // The press itself never reaches the list, so it selects nothing: the item commands act on the row
 // selected before.
 void ShowFileListMenu(HWND list, LPARAM position) {
     POINT point = {LOWORD(position), HIWORD(position)};
     ClientToScreen(list, &point);
     HMENU menu = CreatePopupMenu();
-    InsertMenuA(menu, 0, MF_BYPOSITION | MF_STRING, IDM_REFRESH_FOLDER, "Refresh folder");
-    InsertMenuA(menu, 1, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
-    if (SelectedFileListRow() != -1) {
-        InsertMenuA(menu, 2, MF_BYPOSITION | MF_STRING, IDM_SET_DESCRIPTION, "Set / view description");
-        InsertMenuA(menu, 3, MF_BYPOSITION | MF_STRING, IDM_DELETE_FILE, "Delete file");
+    bool rowSelected = SelectedFileListRow() != -1;
+    UINT place = 0;
+    for (const auto& item : FileListMenuItems) {
+        if (rowSelected || !item.forARow) {
+            InsertMenuA(menu, place++, MF_BYPOSITION | item.flags, item.id, item.text);
+        }
     }
     PopupMenuSeam(menu, TPM_RIGHTBUTTON, point.x, point.y, 0, list, nullptr);
     DestroyMenu(menu);

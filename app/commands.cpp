@@ -9,7 +9,7 @@
 #include "descfile/open.h"
 #include "descfile/save.h"
 #include "resources/resource_ids.h"
-#include "store/folder_list.h"
+#include "store/file_list_view.h"
 #include "store/new_file.h"
 #include "store/tables.h"
 
@@ -28,8 +28,8 @@ void OnFolderDescriptionNotify(HWND window, WORD code) {
 
 }  // namespace
 
-LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM) {
-    switch (LOWORD(wParam)) {
+void OnMainCommand(HWND window, int id, HWND, UINT code) {
+    switch (id) {
         case IDM_NEW_DESCRIPTION_FILE:
             NewDescriptionFile(window);
             break;
@@ -53,24 +53,24 @@ LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM) {
             ShellExecuteSeam(window, "open", WebPageAddress, nullptr, nullptr, SW_SHOWNORMAL);
             break;
         case IDC_FOLDER_DESCRIPTION_EDIT:
-            OnFolderDescriptionNotify(window, HIWORD(wParam));
+            OnFolderDescriptionNotify(window, static_cast<WORD>(code));
             break;
     }
-    return 0;
 }
 
-LRESULT OnMainNotify(HWND window, WPARAM wParam, LPARAM lParam) {
-    const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+LRESULT OnMainNotify(HWND window, int id, NMHDR* header) {
     // The main window is an ANSI window, so the list asks in the A form.
-    if (header->code == LVN_GETDISPINFOA && header->idFrom == IDC_FILE_LIST) {
-        FileListText(reinterpret_cast<NMLVDISPINFOA*>(lParam));
-        return 0;
-    }
-    if (header->code == static_cast<UINT>(NM_DBLCLK)) {
-        OpenFileDescriptionDialog(window);
-    }
-    if (LOWORD(wParam) == IDC_FILE_LIST) {
-        return FileListCustomDraw(lParam);
+    switch (header->code) {
+        case LVN_GETDISPINFOA:
+            if (id == IDC_FILE_LIST) {
+                FileListText(reinterpret_cast<NMLVDISPINFOA*>(header));
+            }
+            return 0;
+        case NM_DBLCLK:
+            OpenFileDescriptionDialog(window);
+            return 0;
+        case NM_CUSTOMDRAW:
+            return id == IDC_FILE_LIST ? FileListCustomDraw(reinterpret_cast<LPARAM>(header)) : 0;
     }
     return 0;
 }

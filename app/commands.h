@@ -3,9 +3,9 @@
 
 #include <windows.h>
 
-// WM_COMMAND of the main window: menu items, toolbar buttons and the folder description box.
-LRESULT OnMainCommand(HWND window, WPARAM wParam, LPARAM lParam);
+// WM_COMMAND of the main window, cracked: menu items, toolbar buttons and the folder description box.
+void OnMainCommand(HWND window, int id, HWND control, UINT code);
 
-// WM_NOTIFY of the main window: a double-click opens the selected row's description; the file list's
-// cell texts and custom drawing.
-LRESULT OnMainNotify(HWND window, WPARAM wParam, LPARAM lParam);
+// WM_NOTIFY of the main window, cracked: a double-click from any control opens the selected row's
+// description; the file list's cell texts and custom drawing.
+LRESULT OnMainNotify(HWND window, int id, NMHDR* header);

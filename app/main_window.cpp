@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include "actions/file_list_menu.h"
 #include "app/commands.h"
@@ -31,24 +32,46 @@ const TBBUTTON ToolbarButtons[] = {
     {STD_FILESAVE, IDM_SAVE_DESCRIPTIONS, TBSTATE_ENABLED, BTNS_BUTTON, {0}, 0, 0},
 };
 
-HWND CreateChild(HWND parent,
-                 DWORD exStyle,
-                 const char* className,
-                 const char* text,
-                 DWORD style,
-                 int x,
-                 int y,
-                 int width,
-                 int height,
-                 int id) {
-    return CreateWindowExA(exStyle, className, text, style, x, y, width, height, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
-                           nullptr);
+// A child control as CreateWindowExA makes it, and the handle that keeps it.
+struct ChildControl {
+    HWND* handle;
+    DWORD exStyle;
+    const char* className;
+    const char* text;
+    DWORD style;
+    int x, y, width, height;  // replaced by the first layout
+    int id;
+};
+
+const DWORD GroupBoxStyle = WS_CHILD | WS_VISIBLE | BS_GROUPBOX;
+
+// The controls below the toolbar and above the status bar, in the order they are made.
+const ChildControl ChildControls[] = {
+    {&WorkingDirEdit, WS_EX_CLIENTEDGE, "EDIT", "",
+     WS_CHILD | WS_VISIBLE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL, 0, 0, 100, 100,
+     IDC_WORKING_DIR_EDIT},
+    {&WorkingDirGroup, 0, "BUTTON", "Working directory", GroupBoxStyle, 50, 50, 100, 100,
+     IDC_WORKING_DIR_GROUP},
+    {&FilesGroup, 0, "BUTTON", "Files in folder", GroupBoxStyle, 50, 50, 100, 100, IDC_FILES_GROUP},
+    {&FolderDescriptionGroup, 0, "BUTTON", "Folder description", GroupBoxStyle, 50, 50, 100, 100,
+     IDC_FOLDER_DESCRIPTION_GROUP},
+    {&FolderDescriptionEdit, WS_EX_CLIENTEDGE, "EDIT", "",
+     WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_WANTRETURN | ES_MULTILINE, 0, 0, 100, 100,
+     IDC_FOLDER_DESCRIPTION_EDIT},
+    {&FileList, WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+     WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_SHOWSELALWAYS | LVS_SINGLESEL | LVS_REPORT, 0, 10,
+     200, 500, IDC_FILE_LIST},
+};
+
+HWND CreateChild(HWND parent, const ChildControl& child) {
+    return CreateWindowExA(
+        child.exStyle, child.className, child.text, child.style, child.x, child.y, child.width, child.height,
+        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(child.id)), GetModuleHandleA(nullptr), nullptr);
 }
 
 void CreateToolbar(HWND window) {
-    Toolbar =
-        CreateChild(window, 0, TOOLBARCLASSNAMEA, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, IDC_TOOLBAR);
+    Toolbar = CreateChild(
+        window, {nullptr, 0, TOOLBARCLASSNAMEA, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, IDC_TOOLBAR});
     if (Toolbar == nullptr) {
         ShowError(window, "Could not create tool bar.");
     }
@@ -60,8 +83,8 @@ void CreateToolbar(HWND window) {
 }
 
 void CreateStatusBar(HWND window) {
-    StatusBar =
-        CreateChild(window, 0, STATUSCLASSNAMEA, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, IDC_STATUS_BAR);
+    StatusBar = CreateChild(
+        window, {nullptr, 0, STATUSCLASSNAMEA, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, IDC_STATUS_BAR});
     int rightEdges[] = {100, -1};
     SendMessageA(StatusBar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(rightEdges));
     SendMessageA(StatusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>("Loaded"));
@@ -75,11 +98,8 @@ void InsertListColumn(int index, const char* text, int width) {
     SendMessageA(FileList, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
 }
 
-void CreateFileList(HWND window) {
-    FileList = CreateChild(
-        window, WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
-        WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | LVS_SHOWSELALWAYS | LVS_SINGLESEL | LVS_REPORT, 0,
-        10, 200, 500, IDC_FILE_LIST);
+// Gives the file list its full-row selection, its columns and its own window procedure.
+void SetUpFileList() {
     LRESULT extended = SendMessageA(FileList, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
     SendMessageA(FileList, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, extended | LVS_EX_FULLROWSELECT);
     InsertListColumn(0, "Filename", 276);
@@ -95,23 +115,12 @@ LRESULT OnCreate(HWND window) {
     CreateToolbar(window);
     CreateStatusBar(window);
     SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(LoadSmallIcon()));
-    WorkingDirEdit = CreateChild(window, WS_EX_CLIENTEDGE, "EDIT", "",
-                                 WS_CHILD | WS_VISIBLE | ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL, 0, 0,
-                                 100, 100, IDC_WORKING_DIR_EDIT);
+    for (const ChildControl& child : ChildControls) {
+        *child.handle = CreateChild(window, child);
+    }
     SendMessageA(WorkingDirEdit, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
-    const DWORD group = WS_CHILD | WS_VISIBLE | BS_GROUPBOX;
-    WorkingDirGroup =
-        CreateChild(window, 0, "BUTTON", "Working directory", group, 50, 50, 100, 100, IDC_WORKING_DIR_GROUP);
-    FilesGroup =
-        CreateChild(window, 0, "BUTTON", "Files in folder", group, 50, 50, 100, 100, IDC_FILES_GROUP);
-    FolderDescriptionGroup = CreateChild(window, 0, "BUTTON", "Folder description", group, 50, 50, 100, 100,
-                                         IDC_FOLDER_DESCRIPTION_GROUP);
-    FolderDescriptionEdit =
-        CreateChild(window, WS_EX_CLIENTEDGE, "EDIT", "",
-                    WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_WANTRETURN | ES_MULTILINE, 0, 0, 100,
-                    100, IDC_FOLDER_DESCRIPTION_EDIT);
     LiftTextLimit(FolderDescriptionEdit);
-    CreateFileList(window);
+    SetUpFileList();
     DisableEditing();
     FolderDescription = "File descriptions";
     return 0;
@@ -205,9 +214,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_CLOSE:
             return OnClose(window);
         case WM_NOTIFY:
-            return OnMainNotify(window, wParam, lParam);
+            return HANDLE_WM_NOTIFY(window, wParam, lParam, OnMainNotify);
         case WM_COMMAND:
-            return OnMainCommand(window, wParam, lParam);
+            return HANDLE_WM_COMMAND(window, wParam, lParam, OnMainCommand);
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -13,7 +13,8 @@ add_library(quillmark_app STATIC
     app/main_window.cpp
     app/messages.cpp
     app/seams.cpp
-    store/folder_list.cpp
+    store/file_list_view.cpp
+    store/folder_listing.cpp
     store/new_file.cpp
     descfile/load.cpp
     descfile/open.cpp

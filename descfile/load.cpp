@@ -6,8 +6,8 @@
 #include "app/messages.h"
 #include "descfile/reader.h"
 #include "descfile/text_helpers.h"
+#include "store/file_list_view.h"
 #include "store/folder_enum.h"
-#include "store/folder_list.h"
 #include "store/tables.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "descfile/load.h"
 #include "descfile/save.h"
 #include "store/described_folder.h"
-#include "store/folder_list.h"
+#include "store/folder_listing.h"
 #include "store/tables.h"
 
 void OpenDescriptionFile(HWND owner) {

@@ -4,7 +4,8 @@
 
 #include "descfile/load.h"
 #include "descfile/save.h"
-#include "store/folder_list.h"
+#include "store/file_list_view.h"
+#include "store/folder_listing.h"
 #include "store/folder_scan.h"
 #include "store/tables.h"
 

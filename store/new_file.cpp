@@ -10,8 +10,9 @@
 #include "descfile/reader.h"
 #include "descfile/save.h"
 #include "descfile/text_helpers.h"
+#include "store/file_list_view.h"
 #include "store/folder_enum.h"
-#include "store/folder_list.h"
+#include "store/folder_listing.h"
 #include "store/folder_scan.h"
 #include "store/tables.h"
 

@@ -12,7 +12,7 @@
 #include "descfile/refresh.h"
 #include "resources/resource_ids.h"
 #include "store/exact_names.h"
-#include "store/folder_list.h"
+
 #include "store/tables.h"
 #include "tests/gui/gui_harness.h"
 

@@ -12,7 +12,7 @@
 #include "descfile/writer.h"
 #include "resources/resource_ids.h"
 #include "store/described_folder.h"
-#include "store/folder_list.h"
+#include "store/file_list_view.h"
 #include "store/tables.h"
 
 std::vector<ShellCall> ShellCalls;

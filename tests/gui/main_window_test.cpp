@@ -11,7 +11,7 @@
 #include "app/geometry.h"
 #include "app/main_window.h"
 #include "resources/resource_ids.h"
-#include "store/folder_list.h"
+#include "store/file_list_view.h"
 #include "store/tables.h"
 #include "tests/gui/gui_harness.h"
 
