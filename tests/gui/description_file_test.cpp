@@ -22,12 +22,6 @@ std::string FolderOnlyFile(const std::string& folder, const std::string& descrip
            "\r\n</folder_description>\r\n\r\n</file_description_data>";
 }
 
-std::string CurrentFolder() {
-    char path[MAX_PATH] = {};
-    GetCurrentDirectoryA(sizeof path, path);
-    return path;
-}
-
 // The rows a folder's listing gives with these descriptions by name.
 Rows RowsOf(const std::vector<std::string>& listing,
             const std::vector<std::pair<std::string, std::string>>& described) {
@@ -86,7 +80,7 @@ TEST_F(DescriptionFileTest, NewThroughTheRealDialogWritesTheEmptyLayout) {
 
     std::string path = folder.PathOf("file descriptions.desc");
     EXPECT_EQ(folder.Read("file descriptions.desc"), FolderOnlyFile(folder.Path(), "A folder"));
-    EXPECT_EQ(CurrentFolder(), folder.Path());
+    EXPECT_EQ(SeeState().currentFolder, folder.Path());
     EXPECT_EQ(CurrentDescFile, path);
     EXPECT_EQ(CurrentDescFileName, "file descriptions.desc");
     EXPECT_EQ(TextOf(MainWindow), "Quillmark - " + path);
@@ -127,7 +121,7 @@ TEST_F(DescriptionFileTest, OpenThroughTheRealDialogGivesTheWorkedExample) {
     EXPECT_EQ(TextOf(FolderDescriptionEdit), FolderDescription);
     EXPECT_EQ(TextOf(WorkingDirEdit), folder.Path());
     EXPECT_EQ(TextOf(MainWindow), "Quillmark - " + folder.PathOf("file descriptions.desc"));
-    EXPECT_EQ(CurrentFolder(), folder.Path());
+    EXPECT_EQ(SeeState().currentFolder, folder.Path());
     EXPECT_EQ(BlockCount, 2);
     EXPECT_EQ(EditingEnabled, 1);
     EXPECT_FALSE(MenuState(IDM_SAVE_DESCRIPTIONS) & MF_GRAYED);
@@ -160,20 +154,10 @@ TEST_F(DescriptionFileTest, FileDialogsAreSetUpAsTheProgramAsksForThem) {
 TEST_F(DescriptionFileTest, CancelledDialogsChangeNothing) {
     WinFolder folder;
     OpenWorkedExample(folder);
-    Rows rows = ListRows();
-    std::string title = TextOf(MainWindow);
-    std::string path = CurrentDescFile;
-    WinFolder elsewhere;
-    SetCurrentDirectoryA(folder.Path().c_str());
+    const VisibleState before = SeeState();
     for (UINT command : {IDM_NEW_DESCRIPTION_FILE, IDM_OPEN_DESCRIPTION_FILE}) {
         Command(command);
-        EXPECT_EQ(ListRows(), rows);
-        EXPECT_EQ(TextOf(MainWindow), title);
-        EXPECT_EQ(CurrentDescFile, path);
-        EXPECT_EQ(CurrentDescFileName, "file descriptions.desc");
-        EXPECT_EQ(TextOf(FolderDescriptionEdit), "\nPictures of the back garden.\n");
-        EXPECT_EQ(CurrentFolder(), folder.Path());
-        EXPECT_EQ(FileCount, static_cast<int>(rows.size()));
+        EXPECT_EQ(SeeState(), before);
     }
 }
 
@@ -197,8 +181,7 @@ TEST_F(DescriptionFileTest, OpenOfAChangedFolderDropsGoneFilesAndAddsNewOnes) {
 TEST_F(DescriptionFileTest, ARefusedFileChangesNothingAndIsNeverWritten) {
     WinFolder folder;
     OpenWorkedExample(folder);
-    Rows rows = ListRows();
-    std::string title = TextOf(MainWindow);
+    const VisibleState before = SeeState();
     WinFolder other;
     other.Write("notes.txt", "just some notes, <file> and all");
     other.Write("empty.desc", "");
@@ -217,14 +200,7 @@ TEST_F(DescriptionFileTest, ARefusedFileChangesNothingAndIsNeverWritten) {
         EXPECT_EQ(box.caption, "Error");
         // A file that cannot be read at all is said so, with the system's reason after the path.
         EXPECT_EQ(box.text.substr(0, message.size()), message) << path;
-        EXPECT_EQ(ListRows(), rows);
-        EXPECT_EQ(FileCount, static_cast<int>(rows.size()));
-        EXPECT_EQ(TextOf(MainWindow), title);
-        EXPECT_EQ(CurrentDescFile, folder.PathOf("file descriptions.desc"));
-        EXPECT_EQ(CurrentDescFileName, "file descriptions.desc");
-        EXPECT_EQ(TextOf(FolderDescriptionEdit), "\nPictures of the back garden.\n");
-        EXPECT_EQ(TextOf(WorkingDirEdit), folder.Path());
-        EXPECT_EQ(CurrentFolder(), folder.Path());
+        EXPECT_EQ(SeeState(), before);
     }
     // The next save writes the file in use, with its descriptions, and leaves the refused ones alone.
     Command(IDM_SAVE_DESCRIPTIONS);
@@ -407,7 +383,7 @@ TEST_F(DescriptionFileTest, AFileTooLargeForMemoryIsRefused) {
     }
     WinFolder folder;
     OpenWorkedExample(folder);
-    Rows rows = ListRows();
+    const VisibleState before = SeeState();
     // A sparse file: 3 GB long, taking no room on the disk.
     HANDLE file = CreateFileA(folder.PathOf("huge.desc").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -422,30 +398,7 @@ TEST_F(DescriptionFileTest, AFileTooLargeForMemoryIsRefused) {
     OpenThroughSeam(folder.PathOf("huge.desc"));
     EXPECT_EQ(box.text, "The description file\n" + folder.PathOf("huge.desc") +
                             "\ncannot be read:\nThere is not enough memory to read it.");
-    EXPECT_EQ(ListRows(), rows);
-    EXPECT_EQ(CurrentDescFile, folder.PathOf("file descriptions.desc"));
-}
-
-TEST_F(DescriptionFileTest, AFolderThatCannotBeEnteredChangesNothing) {
-    WinFolder folder;
-    OpenWorkedExample(folder);
-    Rows rows = ListRows();
-    std::string title = TextOf(MainWindow);
-    // A folder named outside the code page reaches the program with "?" in its name, which no folder
-    // of the ANSI functions carries.
-    for (UINT command : {IDM_OPEN_DESCRIPTION_FILE, IDM_NEW_DESCRIPTION_FILE}) {
-        BoxSeen box;
-        AnswerMessageBox(IDOK, &box);
-        AnswerFileDialogWith(folder.PathOf("??\\file descriptions.desc"));
-        Command(command);
-        EXPECT_EQ(box.caption, "Error") << command;
-        EXPECT_EQ(box.text.rfind("The folder\n" + folder.PathOf("??") + "\ncannot be used:\n", 0), 0u)
-            << box.text;
-        EXPECT_EQ(ListRows(), rows);
-        EXPECT_EQ(TextOf(MainWindow), title);
-        EXPECT_EQ(CurrentDescFile, folder.PathOf("file descriptions.desc"));
-        EXPECT_EQ(CurrentFolder(), folder.Path());
-    }
+    EXPECT_EQ(SeeState(), before);
 }
 
 TEST_F(DescriptionFileTest, AnotherProgramsChangesAreNeverSilentlyOverwritten) {

@@ -30,10 +30,12 @@ std::string RowDescription(const std::string& name) {
     return "(absent)";
 }
 
-int RowOf(const std::string& name) {
+// The first row whose name starts with start (the whole name, or the start of one that cannot be typed
+// here); -1 when none does.
+int RowOf(const std::string& start) {
     Rows rows = ListRows();
-    for (size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i].first == name) {
+    for (size_t i = 0; i < rows.size() && !start.empty(); ++i) {
+        if (rows[i].first.rfind(start, 0) == 0) {
             return static_cast<int>(i);
         }
     }
@@ -428,16 +430,19 @@ TEST_F(FileActionsTest, AFolderThatCannotBeTrustedChangesNothing) {
         {"Save", Swapped, {{Save, ""}}, {}, swapped},
         {"Open in Garden ", AsItIs, {{Open, garden}}, {IDNO}, "Garden " + blankOrDot},
         {"New in Dot.", AsItIs, {{New, elsewhere + "\\Dot.\\new.desc"}}, {IDNO}, "Dot." + blankOrDot},
+        // A folder named outside the code page reaches the program with "?" in its name.
+        {"Open in ??",
+         AsItIs,
+         {{Open, here + "\\??\\file descriptions.desc"}},
+         {IDNO},
+         "??\ncannot be used:\n"},
+        {"New in ??",
+         AsItIs,
+         {{New, here + "\\??\\file descriptions.desc"}},
+         {IDNO},
+         "??\ncannot be used:\n"},
         {"Delete key, name listed twice", AsItIs, {{PressDelete, "bad"}}, {IDYES}, "cannot tell which entry"},
         {"Open file, name listed twice", AsItIs, {{OpenEntry, "bad"}}, {}, "cannot be told apart"},
-    };
-    auto rowStarting = [](const std::string& start) {
-        for (int i = 0; i < FileCount && !start.empty(); ++i) {
-            if (FolderFiles[i].rfind(start, 0) == 0) {
-                return i;
-            }
-        }
-        return -1;
     };
     for (const Situation& situation : situations) {
         SCOPED_TRACE(situation.what + std::string(situation.world == Swapped ? ", swapped" : ""));
@@ -467,7 +472,7 @@ TEST_F(FileActionsTest, AFolderThatCannotBeTrustedChangesNothing) {
                                                      {FileList, IDM_SET_DESCRIPTION}};
         for (const auto& [act, text] : situation.acts) {
             AnswerFileDialogWith(text);
-            SelectRow(rowStarting(text));
+            SelectRow(RowOf(text));
             if (act == Elsewhere) {
                 SetCurrentDirectoryA(text.c_str());
             } else if (act == PressDelete) {

@@ -3,7 +3,10 @@
 #include <commctrl.h>
 
 #include <deque>
+#include <fstream>
+#include <iterator>
 #include <set>
+#include <tuple>
 
 #include "app/main_window.h"
 #include "app/seams.h"
@@ -419,4 +422,40 @@ bool RenameBelowWine(const std::string& from, const std::string& to) {
     asm volatile("int $0x80" : "=a"(result) : "a"(38L), "b"(source.c_str()), "c"(target.c_str()) : "memory");
 #endif
     return result == 0;
+}
+
+namespace {
+
+auto Tied(const VisibleState& s) {
+    return std::tie(s.title, s.status, s.workingFolder, s.folderDescription, s.descFile, s.descFileBytes,
+                    s.currentFolder, s.rows, s.selected, s.fileCount);
+}
+
+}  // namespace
+
+bool VisibleState::operator==(const VisibleState& other) const {
+    return Tied(*this) == Tied(other);
+}
+
+void PrintTo(const VisibleState& s, std::ostream* out) {
+    *out << "\"" << s.title << "\", " << s.rows.size() << " rows, " << s.fileCount << " in the tables, row "
+         << s.selected << " selected, \"" << s.status << "\", folder box \"" << s.folderDescription << "\", "
+         << s.descFileBytes.size() << " bytes in the file, in " << s.currentFolder;
+}
+
+VisibleState SeeState() {
+    char folder[MAX_PATH] = {}, status[256] = {};
+    GetCurrentDirectoryA(MAX_PATH, folder);
+    SendMessageA(StatusBar, SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(status));
+    std::ifstream file(CurrentDescFile, std::ios::binary);
+    return {TextOf(MainWindow),
+            status,
+            TextOf(WorkingDirEdit),
+            TextOf(FolderDescriptionEdit),
+            CurrentDescFile,
+            std::string(std::istreambuf_iterator<char>(file), {}),
+            folder,
+            ListRows(),
+            SelectedRowOfList(),
+            FileCount};
 }

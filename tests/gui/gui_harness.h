@@ -142,5 +142,18 @@ int RunSecondInstance(const std::string& file, const std::string& name, const st
 // What the second instance does, in the started process.
 int SaveAsSecondInstance(const char* file, const char* name, const char* text);
 
+// What the user sees of the main window, with the description file in use, its bytes and the current
+// directory: compared before and after an action that must change nothing.
+struct VisibleState {
+    std::string title, status, workingFolder, folderDescription, descFile, descFileBytes, currentFolder;
+    std::vector<std::pair<std::string, std::string>> rows;
+    int selected, fileCount;
+    bool operator==(const VisibleState& other) const;
+};
+void PrintTo(const VisibleState& state, std::ostream* out);
+
+// The visible state as it is now.
+VisibleState SeeState();
+
 // Puts entries into the tables and shows them.
 void ShowEntries(const std::vector<std::pair<std::string, std::string>>& entries);
