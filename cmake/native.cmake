@@ -57,7 +57,7 @@ if(QUILLMARK_SHIPPED_EXE)
     add_test(NAME shipped_exe_i686 COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-exe ${QUILLMARK_SHIPPED_EXE})
 endif()
 
-# A short run of the fuzzer that scripts/build-fuzzer made; scripts/fuzz runs it for longer.
+# A short run of the fuzzer that scripts/test built; scripts/fuzz runs it for longer.
 if(QUILLMARK_FUZZER)
     add_test(NAME fuzz_30s COMMAND ${CMAKE_SOURCE_DIR}/scripts/fuzz-run 30 ${QUILLMARK_FUZZER})
     set_tests_properties(fuzz_30s PROPERTIES TIMEOUT 120)

@@ -64,7 +64,7 @@ if(QUILLMARK_BENCH)
 endif()
 
 # The main window with a sample folder opened, for screenshots (scripts/screenshot).
-add_executable(showcase tests/gui/showcase.cpp ${RESOURCES})
+add_executable(showcase scripts/showcase.cpp ${RESOURCES})
 target_include_directories(showcase PRIVATE ${CMAKE_SOURCE_DIR}/resources)
 target_link_libraries(showcase PRIVATE quillmark_app)
 target_link_options(showcase PRIVATE ${STATIC_FLAGS})

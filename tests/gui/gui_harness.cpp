@@ -398,6 +398,23 @@ std::string UnixPathOf(const std::string& path) {
     return result;
 }
 
+// A Linux system call made from inside the Wine process, below Wine; negative results are -errno.
+#if defined(__x86_64__)
+enum LinuxCallNumber : INT_PTR { LinuxOpen = 2, LinuxClose = 3, LinuxRename = 82 };
+INT_PTR LinuxCall(LinuxCallNumber number, INT_PTR a, INT_PTR b, INT_PTR c) {
+    INT_PTR result;
+    asm volatile("syscall" : "=a"(result) : "a"(number), "D"(a), "S"(b), "d"(c) : "rcx", "r11", "memory");
+    return result;
+}
+#else
+enum LinuxCallNumber : INT_PTR { LinuxOpen = 5, LinuxClose = 6, LinuxRename = 38 };
+INT_PTR LinuxCall(LinuxCallNumber number, INT_PTR a, INT_PTR b, INT_PTR c) {
+    INT_PTR result;
+    asm volatile("int $0x80" : "=a"(result) : "a"(number), "b"(a), "c"(b), "d"(c) : "memory");
+    return result;
+}
+#endif
+
 }  // namespace
 
 bool RenameBelowWine(const std::string& from, const std::string& to) {
@@ -409,19 +426,25 @@ bool RenameBelowWine(const std::string& from, const std::string& to) {
         return folder.empty() ? folder : folder + "/" + path.substr(slash + 1);
     };
     std::string source = unixPathOf(from), target = unixPathOf(to);
-    if (source.empty() || target.empty()) {
+    return !source.empty() && !target.empty() &&
+           LinuxCall(LinuxRename, reinterpret_cast<INT_PTR>(source.c_str()),
+                     reinterpret_cast<INT_PTR>(target.c_str()), 0) == 0;
+}
+
+bool CreateBelowWine(const std::string& folder, const std::vector<std::string>& names) {
+    std::string unixFolder = UnixPathOf(folder);
+    if (unixFolder.empty()) {
         return false;
     }
-    long result;
-#if defined(__x86_64__)
-    asm volatile("syscall"
-                 : "=a"(result)
-                 : "a"(82L), "D"(source.c_str()), "S"(target.c_str())
-                 : "rcx", "r11", "memory");
-#else
-    asm volatile("int $0x80" : "=a"(result) : "a"(38L), "b"(source.c_str()), "c"(target.c_str()) : "memory");
-#endif
-    return result == 0;
+    const INT_PTR createNew = 01 | 0100 | 0200;  // Linux's O_WRONLY | O_CREAT | O_EXCL
+    for (const std::string& name : names) {
+        std::string path = unixFolder + "/" + name;
+        INT_PTR file = LinuxCall(LinuxOpen, reinterpret_cast<INT_PTR>(path.c_str()), createNew, 0644);
+        if (file < 0 || LinuxCall(LinuxClose, file, 0, 0) != 0) {
+            return false;
+        }
+    }
+    return true;
 }
 
 namespace {

@@ -134,6 +134,10 @@ class MainWindowTest : public testing::Test {
 // would; Wine itself, like Windows, refuses to rename the folder that is the current directory.
 bool RenameBelowWine(const std::string& from, const std::string& to);
 
+// Creates empty files of those names in a folder on the Linux side, as the Linux side's own tools would:
+// Wine looks for other letter cases of each name it creates, which takes minutes in a large folder.
+bool CreateBelowWine(const std::string& folder, const std::vector<std::string>& names);
+
 // Runs a second instance of the program (this test program, started again) that opens the description
 // file, gives the entry name the description text and saves, as another window on the same folder would;
 // returns its exit code (0 when it saved).

@@ -33,8 +33,8 @@ int SelectRow(const char* name) {
     LVFINDINFOA find = {};
     find.flags = LVFI_STRING;
     find.psz = name;
-    int row = static_cast<int>(SendMessageA(FileList, LVM_FINDITEMA, static_cast<WPARAM>(-1),
-                                            reinterpret_cast<LPARAM>(&find)));
+    int row = static_cast<int>(
+        SendMessageA(FileList, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
     LVITEMA item = {};
     item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageA(FileList, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
@@ -52,7 +52,8 @@ void StartScene(int row) {
     } else if (Scene == "menu") {
         RECT cell = {LVIR_LABEL};
         SendMessageA(FileList, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&cell));
-        PostMessageA(FileList, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(cell.left + 60, (cell.top + cell.bottom) / 2));
+        PostMessageA(FileList, WM_RBUTTONDOWN, MK_RBUTTON,
+                     MAKELPARAM(cell.left + 60, (cell.top + cell.bottom) / 2));
     } else if (Scene == "delete") {
         PostMessageA(FileList, WM_KEYDOWN, VK_DELETE, 1);
     } else if (Scene == "about") {
@@ -96,7 +97,8 @@ void CALLBACK ReportCrop(HWND, UINT, UINT_PTR timer, DWORD) {
         }
         GetWindowRect(modal, &area);
     }
-    std::printf("crop %ldx%ld+%ld+%ld\n", area.right - area.left, area.bottom - area.top, area.left, area.top);
+    std::printf("crop %ldx%ld+%ld+%ld\n", area.right - area.left, area.bottom - area.top, area.left,
+                area.top);
     std::fflush(stdout);
 }
 
