@@ -71,9 +71,25 @@ HANDLE CreateTemporaryFile(const std::wstring& folder, std::wstring& temporary) 
     return INVALID_HANDLE_VALUE;
 }
 
-// Puts the new file temporary in the place of target, which exists. ReplaceFileW keeps the old file's
-// security descriptor, creation time and streams on Windows. The old file takes a fresh name in folder
-// first, so that whatever fails, it is whole afterwards under its own name. ERROR_SUCCESS or the error.
+// True when target is the file itself, not a link (or another spelling) that leads to it: ReplaceFileW
+// follows a link and would move the file it leads to, which may lie in another folder, out of its place.
+bool ReachedDirectly(const std::wstring& target) {
+    FileHandle file(CreateFileW(target.c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    DWORD size = file.valid() ? GetFinalPathNameByHandleW(file.get(), nullptr, 0, FILE_NAME_NORMALIZED) : 0;
+    std::wstring reached(size, L'\0');
+    DWORD length =
+        size > 0 ? GetFinalPathNameByHandleW(file.get(), &reached[0], size, FILE_NAME_NORMALIZED) : 0;
+    reached.resize(length < size ? length : 0);
+    return !reached.empty() &&
+           CompareStringOrdinal(reached.c_str(), -1, target.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// Puts the new file temporary in the place of target, which exists and is reached directly. ReplaceFileW
+// keeps the old file's security descriptor, creation time and streams on Windows. The old file takes a
+// fresh name in folder first, so that whatever fails, it is whole afterwards under its own name.
+// ERROR_SUCCESS or the error.
 DWORD ReplaceExisting(const std::wstring& target, const std::wstring& temporary, const std::wstring& folder) {
     std::wstring backup = NextTemporaryName(folder);
     for (int attempt = 0; attempt < 100 && GetFileAttributesW(backup.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -174,10 +190,12 @@ bool ReplaceFileContent(const std::string& path, const std::string& bytes, std::
         if (exists && (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))) {
             SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
         }
-        error = exists ? ReplaceExisting(target, temporary, folder)
-                       : (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)
-                              ? ERROR_SUCCESS
-                              : GetLastError());
+        error = exists && ReachedDirectly(target)
+                    ? ReplaceExisting(target, temporary, folder)
+                    : (MoveFileExW(temporary.c_str(), target.c_str(),
+                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+                           ? ERROR_SUCCESS
+                           : GetLastError());
         ok = error == ERROR_SUCCESS;
         if (exists) {
             SetFileAttributesW(target.c_str(), attributes);

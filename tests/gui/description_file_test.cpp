@@ -375,6 +375,17 @@ TEST_F(DescriptionFileTest, ASaveNeverTouchesWhatWasInTheFolder) {
         EXPECT_EQ(folder.Read("file descriptions.desc.saving~"), "a leftover");
         EXPECT_EQ(folder.Read("~qm00000000.tmp"), "another leftover");
     }
+    // A description file that is a link to a file of another folder gives way to the saved file; the file
+    // it led to stays as it was.
+    WinFolder other;
+    other.Write("theirs.desc", "<folder_name>x</folder_name>");
+    folder.Remove("file descriptions.desc");
+    ASSERT_TRUE(LinkBelowWine(other.PathOf("theirs.desc"), folder.PathOf("file descriptions.desc")));
+    OpenThroughSeam(folder.PathOf("file descriptions.desc"));
+    TypeIntoFolderDescription("linked");
+    Command(IDM_SAVE_DESCRIPTIONS);
+    EXPECT_EQ(other.Read("theirs.desc"), "<folder_name>x</folder_name>");
+    EXPECT_NE(folder.Read("file descriptions.desc").find("linked"), std::string::npos);
 }
 
 TEST_F(DescriptionFileTest, AFileTooLargeForMemoryIsRefused) {

@@ -400,14 +400,14 @@ std::string UnixPathOf(const std::string& path) {
 
 // A Linux system call made from inside the Wine process, below Wine; negative results are -errno.
 #if defined(__x86_64__)
-enum LinuxCallNumber : INT_PTR { LinuxOpen = 2, LinuxClose = 3, LinuxRename = 82 };
+enum LinuxCallNumber : INT_PTR { LinuxOpen = 2, LinuxClose = 3, LinuxRename = 82, LinuxSymlink = 88 };
 INT_PTR LinuxCall(LinuxCallNumber number, INT_PTR a, INT_PTR b, INT_PTR c) {
     INT_PTR result;
     asm volatile("syscall" : "=a"(result) : "a"(number), "D"(a), "S"(b), "d"(c) : "rcx", "r11", "memory");
     return result;
 }
 #else
-enum LinuxCallNumber : INT_PTR { LinuxOpen = 5, LinuxClose = 6, LinuxRename = 38 };
+enum LinuxCallNumber : INT_PTR { LinuxOpen = 5, LinuxClose = 6, LinuxRename = 38, LinuxSymlink = 83 };
 INT_PTR LinuxCall(LinuxCallNumber number, INT_PTR a, INT_PTR b, INT_PTR c) {
     INT_PTR result;
     asm volatile("int $0x80" : "=a"(result) : "a"(number), "b"(a), "c"(b), "d"(c) : "memory");
@@ -415,20 +415,28 @@ INT_PTR LinuxCall(LinuxCallNumber number, INT_PTR a, INT_PTR b, INT_PTR c) {
 }
 #endif
 
-}  // namespace
-
-bool RenameBelowWine(const std::string& from, const std::string& to) {
-    // The target does not exist yet, and either name may be no UTF-8, so each Linux path is that of its
-    // folder and its name as it stands.
+// A Linux call on two paths whose last names need not exist, nor be UTF-8: each Linux path is that of its
+// folder and its name as it stands.
+bool LinuxCallOnPaths(LinuxCallNumber number, const std::string& first, const std::string& second) {
     auto unixPathOf = [](const std::string& path) {
         size_t slash = path.rfind('\\');
         std::string folder = UnixPathOf(path.substr(0, slash));
         return folder.empty() ? folder : folder + "/" + path.substr(slash + 1);
     };
-    std::string source = unixPathOf(from), target = unixPathOf(to);
-    return !source.empty() && !target.empty() &&
-           LinuxCall(LinuxRename, reinterpret_cast<INT_PTR>(source.c_str()),
-                     reinterpret_cast<INT_PTR>(target.c_str()), 0) == 0;
+    std::string one = unixPathOf(first), two = unixPathOf(second);
+    return !one.empty() && !two.empty() &&
+           LinuxCall(number, reinterpret_cast<INT_PTR>(one.c_str()), reinterpret_cast<INT_PTR>(two.c_str()),
+                     0) == 0;
+}
+
+}  // namespace
+
+bool RenameBelowWine(const std::string& from, const std::string& to) {
+    return LinuxCallOnPaths(LinuxRename, from, to);
+}
+
+bool LinkBelowWine(const std::string& target, const std::string& link) {
+    return LinuxCallOnPaths(LinuxSymlink, target, link);
 }
 
 bool CreateBelowWine(const std::string& folder, const std::vector<std::string>& names) {

@@ -133,6 +133,8 @@ class MainWindowTest : public testing::Test {
 // Renames a file or folder on the Linux side, below Wine, as another program or an unplugged drive
 // would; Wine itself, like Windows, refuses to rename the folder that is the current directory.
 bool RenameBelowWine(const std::string& from, const std::string& to);
+// Makes link a Linux symbolic link to target, below Wine as above.
+bool LinkBelowWine(const std::string& target, const std::string& link);
 
 // Creates empty files of those names in a folder on the Linux side, as the Linux side's own tools would:
 // Wine looks for other letter cases of each name it creates, which takes minutes in a large folder.
