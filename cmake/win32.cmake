@@ -35,7 +35,8 @@ set_source_files_properties(${RESOURCES} PROPERTIES
 add_executable(quillmark WIN32 app/main.cpp ${RESOURCES})
 target_include_directories(quillmark PRIVATE ${CMAKE_SOURCE_DIR}/resources)
 target_link_libraries(quillmark PRIVATE quillmark_app)
-target_link_options(quillmark PRIVATE ${STATIC_FLAGS} $<$<NOT:$<CONFIG:Debug>>:-s>)
+# No time stamp in the PE header, so that the same source links to the same bytes.
+target_link_options(quillmark PRIVATE ${STATIC_FLAGS} -Wl,--no-insert-timestamp $<$<NOT:$<CONFIG:Debug>>:-s>)
 
 # GoogleTest built from its source (libgtest-dev installs it in /usr/src/googletest).
 set(GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest's source folder, built for the cross build")

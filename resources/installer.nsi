@@ -1,7 +1,8 @@
-; The Windows installer: puts quillmark.exe under Program Files\Quillmark, adds a Start-menu shortcut for
-; all users and an entry in the list of installed programs, and writes an uninstaller that removes all of
-; it. Built by scripts/release as in: makensis -DVERSION=1.4 -DVERSION_FULL=1.4.0.0 -DEXE=... -DOUT=...
-; installer.nsi. Both the installer and the uninstaller run silently with /S.
+; The Windows installer: puts quillmark.exe, README.txt, LICENSE.txt and Guide.txt under Program
+; Files\Quillmark (or the folder of an earlier install), adds Start-menu shortcuts to the program and the
+; guide for all users and an entry in the list of installed programs, and writes an uninstaller that
+; removes all of it. Built by scripts/release as in: makensis -DVERSION=1.4 -DVERSION_FULL=1.4.0.0
+; -DSTAGE=folder-of-the-files -DOUT=... installer.nsi. Both run silently with /S.
 
 !macro Require NAME
     !ifndef ${NAME}
@@ -10,18 +11,26 @@
 !macroend
 !insertmacro Require VERSION
 !insertmacro Require VERSION_FULL
-!insertmacro Require EXE
+!insertmacro Require STAGE
 !insertmacro Require OUT
 
 !define NAME "Quillmark"
 !define PUBLISHER "The Quillmark developers"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${NAME}"
+!define COPYRIGHT "Copyright ${U+00A9} 2026 ${PUBLISHER}"
 
 Unicode true
 SetCompressor /SOLID lzma
 Name "${NAME} ${VERSION}"
 OutFile "${OUT}"
 InstallDir "$PROGRAMFILES\${NAME}"
+; An upgrade goes where the program already is.
+InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
+; makensis works in this folder.
+Icon "quillmark.ico"
+UninstallIcon "quillmark.ico"
+; The packed files keep no dates of their own, so that the same files give the same installer.
+SetDateSave off
 RequestExecutionLevel admin
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
@@ -32,7 +41,7 @@ VIAddVersionKey /LANG=2057 "ProductVersion" "${VERSION_FULL}"
 VIAddVersionKey /LANG=2057 "FileVersion" "${VERSION_FULL}"
 VIAddVersionKey /LANG=2057 "FileDescription" "${NAME} ${VERSION} setup"
 VIAddVersionKey /LANG=2057 "CompanyName" "${PUBLISHER}"
-VIAddVersionKey /LANG=2057 "LegalCopyright" "${PUBLISHER}"
+VIAddVersionKey /LANG=2057 "LegalCopyright" "${COPYRIGHT}"
 
 Page directory
 Page instfiles
@@ -42,9 +51,18 @@ UninstPage instfiles
 Section "Install"
     SetShellVarContext all
     SetOutPath "$INSTDIR"
-    File "/oname=quillmark.exe" "${EXE}"
+    ; A file that cannot be written fails the install, never passes for installed.
+    ClearErrors
+    File "${STAGE}/quillmark.exe"
+    File "${STAGE}/README.txt"
+    File "${STAGE}/LICENSE.txt"
+    File "${STAGE}/Guide.txt"
     WriteUninstaller "$INSTDIR\uninstall.exe"
+    IfErrors 0 +3
+        SetErrorLevel 3
+        Abort "Quillmark could not be installed in $INSTDIR."
     CreateShortCut "$SMPROGRAMS\${NAME}.lnk" "$INSTDIR\quillmark.exe" "" "$INSTDIR\quillmark.exe" 0
+    CreateShortCut "$SMPROGRAMS\${NAME} guide.lnk" "$INSTDIR\Guide.txt"
 
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${NAME}"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -64,7 +82,11 @@ SectionEnd
 Section "Uninstall"
     SetShellVarContext all
     Delete "$SMPROGRAMS\${NAME}.lnk"
+    Delete "$SMPROGRAMS\${NAME} guide.lnk"
     Delete "$INSTDIR\quillmark.exe"
+    Delete "$INSTDIR\README.txt"
+    Delete "$INSTDIR\LICENSE.txt"
+    Delete "$INSTDIR\Guide.txt"
     Delete "$INSTDIR\uninstall.exe"
     RMDir "$INSTDIR"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
