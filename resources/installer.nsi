@@ -48,8 +48,33 @@ Page instfiles
 UninstPage uninstConfirm
 UninstPage instfiles
 
+; Quillmark running from the install folder holds quillmark.exe open, and neither Windows nor Wine lets
+; it be opened for writing then. So before anything is copied or removed, the user is asked to close it;
+; silently, nothing changes and the exit code is 2.
+!macro StopWhileRunning UN
+Function ${UN}StopWhileRunning
+    IfFileExists "$INSTDIR\quillmark.exe" 0 free
+    check:
+        ClearErrors
+        FileOpen $0 "$INSTDIR\quillmark.exe" a
+        IfErrors running
+        FileClose $0
+        Goto free
+    running:
+        IfSilent quit
+        MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Quillmark is running. Close it and press Retry." IDRETRY check
+    quit:
+        SetErrorLevel 2
+        Quit
+    free:
+FunctionEnd
+!macroend
+!insertmacro StopWhileRunning ""
+!insertmacro StopWhileRunning "un."
+
 Section "Install"
     SetShellVarContext all
+    Call StopWhileRunning
     SetOutPath "$INSTDIR"
     ; A file that cannot be written fails the install, never passes for installed.
     ClearErrors
@@ -81,6 +106,7 @@ SectionEnd
 ; Removes exactly what the installer put down; the folder goes only when nothing else was left in it.
 Section "Uninstall"
     SetShellVarContext all
+    Call un.StopWhileRunning
     Delete "$SMPROGRAMS\${NAME}.lnk"
     Delete "$SMPROGRAMS\${NAME} guide.lnk"
     Delete "$INSTDIR\quillmark.exe"
