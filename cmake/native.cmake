@@ -14,6 +14,14 @@ add_executable(core_tests
 target_link_libraries(core_tests PRIVATE quillmark_core GTest::gtest_main)
 gtest_discover_tests(core_tests DISCOVERY_TIMEOUT 60)
 
+# qmdesc run as a program, as its users run it.
+add_executable(qmdesc_tests tests/qmdesc_test.cpp ${TEST_FOLDER_SOURCES})
+target_link_libraries(qmdesc_tests PRIVATE GTest::gtest_main)
+target_include_directories(qmdesc_tests PRIVATE ${CMAKE_SOURCE_DIR})
+target_compile_definitions(qmdesc_tests PRIVATE QMDESC_PROGRAM="$<TARGET_FILE:qmdesc>")
+add_dependencies(qmdesc_tests qmdesc)
+gtest_discover_tests(qmdesc_tests DISCOVERY_TIMEOUT 60)
+
 # The Win32 program's tests, run under Wine when the cross build made them: one ctest entry per group,
 # each a run of the test program limited to that group. They share one Wine prefix, so never in parallel.
 if(QUILLMARK_GUI_TESTS)
@@ -55,6 +63,13 @@ endif()
 # The program that ships, checked as a file: no Wine needed.
 if(QUILLMARK_SHIPPED_EXE)
     add_test(NAME shipped_exe_i686 COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-exe ${QUILLMARK_SHIPPED_EXE})
+endif()
+
+# qmdesc.exe under Wine: show and find on a folder whose name the ANSI code page cannot spell, read
+# through a pipe.
+if(QUILLMARK_QMDESC_EXE)
+    add_test(NAME qmdesc_wine COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-qmdesc ${QUILLMARK_QMDESC_EXE})
+    set_tests_properties(qmdesc_wine PROPERTIES RESOURCE_LOCK wine TIMEOUT 300)
 endif()
 
 # A short run of the fuzzer that scripts/test built; scripts/fuzz runs it for longer.

@@ -38,6 +38,10 @@ target_link_libraries(quillmark PRIVATE quillmark_app)
 # No time stamp in the PE header, so that the same source links to the same bytes.
 target_link_options(quillmark PRIVATE ${STATIC_FLAGS} -Wl,--no-insert-timestamp $<$<NOT:$<CONFIG:Debug>>:-s>)
 
+# qmdesc.exe: a console program, linked like the window program.
+target_link_libraries(qmdesc_lib PUBLIC shell32)
+target_link_options(qmdesc PRIVATE ${STATIC_FLAGS} -Wl,--no-insert-timestamp $<$<NOT:$<CONFIG:Debug>>:-s>)
+
 # GoogleTest built from its source (libgtest-dev installs it in /usr/src/googletest).
 set(GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest's source folder, built for the cross build")
 set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)

@@ -6,11 +6,19 @@
 #include <string>
 #include <vector>
 
+// What a listing tells of one entry besides its name.
+struct EntryKind {
+    bool folder = false;
+    bool link = false;  // a symbolic link, junction or other reparse point: never to be walked into
+};
+
 // Every entry of the current directory matching "*.*", in the order the file system returns them,
 // nothing filtered: ".", "..", subfolders, hidden entries. A folder that cannot be listed (gone, not
 // readable) is no empty folder: the result is false, names is left as it was and reason holds the
-// system's words for it.
-bool ListCurrentFolder(std::vector<std::string>& names, std::string& reason);
+// system's words for it. kinds, when given, receives the kind of each entry, in the same order.
+bool ListCurrentFolder(std::vector<std::string>& names,
+                       std::string& reason,
+                       std::vector<EntryKind>* kinds = nullptr);
 
 // Full path of the current directory (a drive root keeps its trailing backslash); empty on failure.
 std::string CurrentFolderPath();

@@ -1,18 +1,20 @@
 #include "store/folder_enum.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cstring>
 
-bool ListCurrentFolder(std::vector<std::string>& names, std::string& reason) {
+bool ListCurrentFolder(std::vector<std::string>& names, std::string& reason, std::vector<EntryKind>* kinds) {
     DIR* folder = opendir(".");
     if (folder == nullptr) {
         reason = SystemErrorText(errno);
         return false;
     }
     std::vector<std::string> listed;
+    std::vector<EntryKind> listedKinds;
     for (;;) {
         errno = 0;
         dirent* entry = readdir(folder);
@@ -20,6 +22,16 @@ bool ListCurrentFolder(std::vector<std::string>& names, std::string& reason) {
             break;
         }
         listed.emplace_back(entry->d_name);
+        if (kinds != nullptr) {
+            unsigned char type = entry->d_type;
+            struct stat info;
+            // Some file systems leave the type to a look of one's own.
+            if (type == DT_UNKNOWN &&
+                fstatat(dirfd(folder), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0) {
+                type = S_ISLNK(info.st_mode) ? DT_LNK : S_ISDIR(info.st_mode) ? DT_DIR : DT_REG;
+            }
+            listedKinds.push_back({type == DT_DIR, type == DT_LNK});
+        }
     }
     int error = errno;
     // A folder removed while it is the current directory still opens, and lists nothing at all.
@@ -33,6 +45,9 @@ bool ListCurrentFolder(std::vector<std::string>& names, std::string& reason) {
         return false;
     }
     names = std::move(listed);
+    if (kinds != nullptr) {
+        *kinds = std::move(listedKinds);
+    }
     return true;
 }
 

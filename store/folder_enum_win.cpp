@@ -5,10 +5,11 @@
 #include "store/exact_names.h"
 #include "store/handle_win.h"
 
-bool ListCurrentFolder(std::vector<std::string>& names, std::string& reason) {
+bool ListCurrentFolder(std::vector<std::string>& names, std::string& reason, std::vector<EntryKind>* kinds) {
     std::wstring folder = CurrentFolderWide();
     std::vector<std::string> listed;
     std::vector<std::wstring> exact;
+    std::vector<EntryKind> listedKinds;
     WIN32_FIND_DATAW found;
     SearchHandle search(FindFirstFileW(L"*.*", &found));
     if (!search.valid()) {
@@ -24,6 +25,10 @@ bool ListCurrentFolder(std::vector<std::string>& names, std::string& reason) {
         do {
             listed.push_back(AnsiOf(found.cFileName));
             exact.emplace_back(found.cFileName);
+            if (kinds != nullptr) {
+                listedKinds.push_back({(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                                       (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
+            }
         } while (FindNextFileW(search.get(), &found));
         DWORD error = GetLastError();
         if (error != ERROR_NO_MORE_FILES) {
@@ -32,6 +37,9 @@ bool ListCurrentFolder(std::vector<std::string>& names, std::string& reason) {
         }
     }
     names = std::move(listed);
+    if (kinds != nullptr) {
+        *kinds = std::move(listedKinds);
+    }
     RememberListing(std::move(folder), std::move(exact));
     return true;
 }

@@ -17,11 +17,6 @@ using namespace std::string_literals;
 
 namespace {
 
-std::string Block(const std::string& name, const std::string& description) {
-    return "<file><file_name>" + name + "</file_name><file_description>" + description +
-           "</file_description></file>";
-}
-
 std::string Description(const std::string& name) {
     for (int i = 0; i < FileCount; ++i) {
         if (FolderFiles[i] == name) {

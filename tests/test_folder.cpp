@@ -57,3 +57,8 @@ void TestFolder::Remove(const std::string& name) const {
     std::error_code ignored;
     fs::remove(PathOf(name), ignored);
 }
+
+std::string Block(const std::string& name, const std::string& description) {
+    return "<file><file_name>" + name + "</file_name><file_description>" + description +
+           "</file_description></file>";
+}

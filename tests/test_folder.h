@@ -36,3 +36,6 @@ class TestFolder {
 // The worked example's description file (tests/data/worked-example.desc) with folderPath in place of
 // the folder it was written in.
 std::string WorkedExampleBytes(const std::string& folderPath);
+
+// One "<file>" block of a description file, written on one line.
+std::string Block(const std::string& name, const std::string& description);

@@ -1,0 +1,92 @@
+#include "qmdesc/catalogue.h"
+
+#include <unordered_set>
+#include <utility>
+
+#include "descfile/file_io.h"
+#include "descfile/reader.h"
+#include "descfile/text_helpers.h"
+#include "qmdesc/system.h"
+#include "store/tables.h"
+
+std::string ProblemLine(const std::string& what,
+                        const std::string& which,
+                        const std::string& how,
+                        const std::string& reason) {
+    return what + " " + which + " " + how + ": " + reason;
+}
+
+bool ListCatalogueFolder(LoadedFile& file,
+                         std::vector<std::string>& names,
+                         std::vector<std::string>* subfolders,
+                         std::string& problem) {
+    file.folder = CurrentFolderUtf8();
+    std::string reason;
+    if (!ListFolder(names, subfolders, reason)) {
+        problem = ProblemLine("The folder", file.folder, "cannot be listed", reason);
+        return false;
+    }
+    return true;
+}
+
+bool LoadCatalogue(const std::string& fileName,
+                   const std::string& path,
+                   std::vector<std::string> names,
+                   bool keepListing,
+                   LoadedFile& file,
+                   std::string& problem) {
+    file.path = path;
+    std::string reason;
+    std::string raw;
+    try {
+        if (!ReadWholeFile(CoreFileName(fileName), raw, nullptr, &reason)) {
+            problem = ProblemLine("The description file", path, "cannot be read", reason);
+            return false;
+        }
+    } catch (const std::exception&) {
+        problem = ProblemLine("The description file", path, "cannot be read", OutOfMemoryReason);
+        return false;
+    }
+    file.bytes = raw.size();
+    file.ctrlZ = raw.find('\x1A');
+    std::string text = DecodeTextMode(raw);
+    raw = std::string();
+    file.cutOffName = NameInUnclosedBlock(text);
+    if (keepListing) {
+        file.listed = names;
+    }
+    switch (LoadDescriptionTables(std::move(text), std::move(names))) {
+        case LoadResult::NotADescriptionFile:
+            problem = "Not a valid description file: " + path;
+            return false;
+        case LoadResult::OutOfMemory:
+            problem = ProblemLine("The description file", path, "cannot be read", OutOfMemoryReason);
+            return false;
+        case LoadResult::Loaded:
+            break;
+    }
+    return true;
+}
+
+std::vector<CatalogueEntry> ShownEntries() {
+    std::vector<CatalogueEntry> entries;
+    entries.reserve(FileCount);
+    for (int i = 0; i < FileCount; ++i) {
+        entries.push_back({FolderFiles[i], FolderDescriptions[i], true});
+    }
+    return entries;
+}
+
+std::vector<CatalogueEntry> StoredEntries() {
+    std::unordered_set<std::string_view> listed(FolderFiles.begin(), FolderFiles.begin() + FileCount);
+    std::vector<CatalogueEntry> entries;
+    entries.reserve(BlockCount);
+    for (int i = 0; i < BlockCount; ++i) {
+        std::string_view name = ViewBetween(LoadedBlocks[i], "<file_name>", "</file_name>");
+        entries.push_back(
+            {std::string(name),
+             TrimText(ViewBetween(LoadedBlocks[i], "<file_description>", "</file_description>")),
+             listed.count(name) != 0});
+    }
+    return entries;
+}

@@ -1,0 +1,52 @@
+// A folder's description file read as Open reads it, and the entries qmdesc prints from it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// One entry as qmdesc prints it. Names and descriptions are bytes of the code page.
+struct CatalogueEntry {
+    std::string name;
+    std::string description;  // trimmed, as the description dialog shows it
+    bool exists = true;       // false for a stored description whose entry the folder no longer lists
+};
+
+// What qmdesc learnt of a description file besides the tables.
+struct LoadedFile {
+    std::string folder;                // the folder's full path, UTF-8
+    std::string path;                  // the file's path as it was given or found, UTF-8
+    size_t ctrlZ = std::string::npos;  // where a Ctrl+Z byte ends what the reader takes, if it does
+    size_t bytes = 0;                  // the file's size
+    std::string cutOffName;            // the entry whose block the file ends inside, if it does
+    std::vector<std::string> listed;   // the folder's names in listing order, as Open lists them
+};
+
+// Lists the current directory as Open does (and its folders to walk into, when subfolders is given),
+// noting its path in file.folder. False, with Open's words in problem, when it cannot be listed.
+bool ListCatalogueFolder(LoadedFile& file,
+                         std::vector<std::string>& names,
+                         std::vector<std::string>* subfolders,
+                         std::string& problem);
+
+// Reads the description file fileName (UTF-8) of the current directory, shown as path, and loads it
+// with names, the directory's listing, into the tables, exactly as Open does. False, with Open's words
+// in problem, when the file cannot be read or is no description file. keepListing keeps the listing in
+// file.listed for check.
+bool LoadCatalogue(const std::string& fileName,
+                   const std::string& path,
+                   std::vector<std::string> names,
+                   bool keepListing,
+                   LoadedFile& file,
+                   std::string& problem);
+
+// The entries Open shows: the folder's entries now, each with its stored description.
+std::vector<CatalogueEntry> ShownEntries();
+
+// The blocks the file holds, in file order, each marked whether the folder lists its entry.
+std::vector<CatalogueEntry> StoredEntries();
+
+// Open's words for a problem: what, which and how, then the reason, on one line.
+std::string ProblemLine(const std::string& what,
+                        const std::string& which,
+                        const std::string& how,
+                        const std::string& reason);

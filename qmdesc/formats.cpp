@@ -1,0 +1,258 @@
+#include "qmdesc/formats.h"
+
+#include <cstdio>
+
+#include "qmdesc/system.h"
+
+namespace {
+
+const char GoneMark[] = " (not in the folder)";
+
+// Every line after the first indented, so that a description of several lines stays under its name;
+// the dialog's CR LF line breaks end as LF, the terminal's own.
+std::string Indented(const std::string& text) {
+    std::string indented;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            continue;
+        }
+        indented += text[i];
+        if (text[i] == '\n') {
+            indented += "    ";
+        }
+    }
+    return indented;
+}
+
+// A CSV field: quoted when it holds a comma, a quote, a line break or a blank at either end; a line
+// break inside is CR LF, as the description dialog stores it.
+std::string CsvField(const std::string& text) {
+    bool quoted = text.find_first_of(",\"\r\n") != std::string::npos ||
+                  (!text.empty() && (text.front() == ' ' || text.back() == ' '));
+    if (!quoted) {
+        return text;
+    }
+    std::string field = "\"";
+    for (char c : text) {
+        if (c == '"') {
+            field += "\"\"";
+        } else if (c == '\n' && (field.back() != '\r')) {
+            field += "\r\n";
+        } else {
+            field += c;
+        }
+    }
+    return field + "\"";
+}
+
+std::string CsvRow(std::initializer_list<std::string> fields) {
+    std::string row;
+    const char* separator = "";
+    for (const std::string& field : fields) {
+        row += separator + CsvField(field);
+        separator = ",";
+    }
+    return row + "\r\n";
+}
+
+std::string JsonString(const std::string& text) {
+    std::string quoted = "\"";
+    for (char c : text) {
+        switch (c) {
+            case '"':
+                quoted += "\\\"";
+                break;
+            case '\\':
+                quoted += "\\\\";
+                break;
+            case '\n':
+                quoted += "\\n";
+                break;
+            case '\r':
+                quoted += "\\r";
+                break;
+            case '\t':
+                quoted += "\\t";
+                break;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20) {
+                    char escape[8];
+                    std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned char>(c));
+                    quoted += escape;
+                } else {
+                    quoted += c;
+                }
+        }
+    }
+    return quoted + "\"";
+}
+
+std::string HtmlText(const std::string& text) {
+    std::string escaped;
+    for (char c : text) {
+        switch (c) {
+            case '&':
+                escaped += "&amp;";
+                break;
+            case '<':
+                escaped += "&lt;";
+                break;
+            case '>':
+                escaped += "&gt;";
+                break;
+            case '"':
+                escaped += "&quot;";
+                break;
+            case '\'':
+                escaped += "&#39;";
+                break;
+            default:
+                escaped += c;
+        }
+    }
+    return escaped;
+}
+
+const char* YesNo(bool exists) {
+    return exists ? "yes" : "no";
+}
+
+const char* TrueFalse(bool exists) {
+    return exists ? "true" : "false";
+}
+
+std::string JsonEntry(const std::string& folder,
+                      const std::string& name,
+                      const std::string& description,
+                      bool exists) {
+    std::string object = "{";
+    if (!folder.empty()) {
+        object += "\"folder\": " + JsonString(folder) + ", ";
+    }
+    return object + "\"name\": " + JsonString(name) + ", \"description\": " + JsonString(description) +
+           ", \"exists\": " + TrueFalse(exists) + "}";
+}
+
+// Pre-wrapped cells keep a description's line breaks and a name's blanks; nothing is fetched or run.
+const char HtmlHead[] =
+    "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n"
+    "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; style-src "
+    "'unsafe-inline'\">\n"
+    "<title>";
+const char HtmlStyle[] =
+    "</title>\n<style>\n"
+    "body { font-family: sans-serif; margin: 2em; }\n"
+    "table { border-collapse: collapse; }\n"
+    "th, td { border: 1px solid #bbb; padding: 0.3em 0.6em; text-align: left; vertical-align: top; }\n"
+    "td, .folder-description { white-space: pre-wrap; }\n"
+    "tr.gone td { color: #777; }\n"
+    "</style>\n</head>\n<body>\n";
+
+std::string HtmlPage(const std::string& folder,
+                     const std::string& folderDescription,
+                     const std::vector<CatalogueEntry>& entries,
+                     bool withExists) {
+    std::string page = HtmlHead + HtmlText(folder) + HtmlStyle;
+    page += "<h1>" + HtmlText(folder) + "</h1>\n";
+    page += "<p class=\"folder-description\">" + HtmlText(folderDescription) + "</p>\n";
+    page += "<table>\n<thead><tr><th>Name</th><th>Description</th>";
+    page += withExists ? "<th>In the folder</th></tr></thead>\n<tbody>\n" : "</tr></thead>\n<tbody>\n";
+    for (const CatalogueEntry& entry : entries) {
+        page += entry.exists ? "<tr><td>" : "<tr class=\"gone\"><td>";
+        page += HtmlText(Utf8OfCodePage(entry.name)) + "</td><td>" +
+                HtmlText(Utf8OfCodePage(entry.description)) + "</td>";
+        if (withExists) {
+            page += std::string("<td>") + YesNo(entry.exists) + "</td>";
+        }
+        page += "</tr>\n";
+    }
+    return page + "</tbody>\n</table>\n</body>\n</html>\n";
+}
+
+}  // namespace
+
+std::string Labelled(const std::string& label, const std::string& text) {
+    return text.empty() ? label + "\n" : label + ": " + Indented(text) + "\n";
+}
+
+bool FormatOfName(const std::string& name, Format& format) {
+    static const std::pair<const char*, Format> names[] = {
+        {"text", Format::Text}, {"csv", Format::Csv}, {"json", Format::Json}, {"html", Format::Html}};
+    for (const auto& [known, value] : names) {
+        if (name == known) {
+            format = value;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string FirstLine(const std::string& description) {
+    return description.substr(0, description.find_first_of("\r\n"));
+}
+
+std::string CatalogueText(Format format,
+                          const std::string& folder,
+                          const std::string& folderDescription,
+                          const std::vector<CatalogueEntry>& entries,
+                          bool withExists) {
+    std::string out;
+    switch (format) {
+        case Format::Text:
+            out = Labelled("Folder " + folder, Utf8OfCodePage(folderDescription));
+            for (const CatalogueEntry& entry : entries) {
+                out += Labelled(Utf8OfCodePage(entry.name) + (entry.exists ? "" : GoneMark),
+                                Utf8OfCodePage(entry.description));
+            }
+            return out;
+        case Format::Csv:
+            out = "\xEF\xBB\xBF";  // so that spreadsheet programs take the text as UTF-8
+            out += withExists ? CsvRow({"name", "description", "exists"}) : CsvRow({"name", "description"});
+            for (const CatalogueEntry& entry : entries) {
+                std::string name = Utf8OfCodePage(entry.name);
+                std::string description = Utf8OfCodePage(entry.description);
+                out += withExists ? CsvRow({name, description, YesNo(entry.exists)})
+                                  : CsvRow({name, description});
+            }
+            return out;
+        case Format::Json:
+            out = "{\n  \"folder\": " + JsonString(folder) +
+                  ",\n  \"folder_description\": " + JsonString(Utf8OfCodePage(folderDescription)) +
+                  ",\n  \"entries\": [";
+            for (size_t i = 0; i < entries.size(); ++i) {
+                out += i == 0 ? "\n    " : ",\n    ";
+                out += JsonEntry(std::string(), Utf8OfCodePage(entries[i].name),
+                                 Utf8OfCodePage(entries[i].description), entries[i].exists);
+            }
+            return out + (entries.empty() ? "]\n}\n" : "\n  ]\n}\n");
+        case Format::Html:
+            return HtmlPage(folder, Utf8OfCodePage(folderDescription), entries, withExists);
+    }
+    return out;
+}
+
+std::string FoundText(Format format, const std::string& folder, const CatalogueEntry& entry, bool first) {
+    std::string name = Utf8OfCodePage(entry.name);
+    switch (format) {
+        case Format::Csv:
+            return (first ? "\xEF\xBB\xBF" + CsvRow({"folder", "name", "description", "exists"}) : "") +
+                   CsvRow({folder, name, Utf8OfCodePage(entry.description), YesNo(entry.exists)});
+        case Format::Json:
+            return (first ? "[\n  " : ",\n  ") +
+                   JsonEntry(folder, name, Utf8OfCodePage(entry.description), entry.exists);
+        default:
+            return Labelled(folder + PathSeparator + name + (entry.exists ? "" : GoneMark),
+                            Utf8OfCodePage(FirstLine(entry.description)));
+    }
+}
+
+std::string FoundTail(Format format, bool found) {
+    // Nothing found still makes a whole table or array for the program that reads it.
+    if (format == Format::Json) {
+        return found ? "\n]\n" : "[]\n";
+    }
+    if (format == Format::Csv && !found) {
+        return "\xEF\xBB\xBF" + CsvRow({"folder", "name", "description", "exists"});
+    }
+    return std::string();
+}

@@ -1,0 +1,70 @@
+// What qmdesc needs of the system: text between the code page of names and descriptions and the UTF-8
+// it reads and prints, the console, and the folders it walks. system_win.cpp and system_posix.cpp
+// implement it.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Chooses the code page of names and descriptions: the system's ANSI code page on Windows unless
+// codePage is given, 1252 elsewhere. False, with why in reason, for a code page this system lacks.
+bool UseCodePage(unsigned codePage, std::string& reason);
+
+// UTF-8 of code-page bytes; a byte the code page does not define becomes U+FFFD, never nothing.
+std::string Utf8OfCodePage(std::string_view bytes);
+
+// Code-page bytes of UTF-8 text, as Windows' A functions spell a name: "?" for a character the code
+// page cannot hold.
+std::string CodePageOfUtf8(std::string_view utf8);
+
+// The wide characters of UTF-8 text, and back; bytes that are not UTF-8 become U+FFFD.
+std::wstring WideOfUtf8(std::string_view utf8);
+std::string Utf8OfWide(std::wstring_view wide);
+
+// The text in lower case, as a Windows user compares names: "CAFÉ" as "café".
+std::wstring FoldedCase(std::wstring text);
+
+// One character in lower case, as FoldedCase.
+wchar_t FoldedChar(wchar_t c);
+
+// The arguments after the program's name, in UTF-8: on Windows from the wide command line, never the
+// best-fit ANSI one.
+std::vector<std::string> ArgumentsInUtf8(int argc, char** argv);
+
+// Writes UTF-8 text to standard output or standard error: to a console as wide characters, so that
+// every name shows, and elsewhere as the UTF-8 bytes. Standard output is buffered until FlushOutput.
+void WriteOutput(std::string_view utf8);
+void WriteError(std::string_view utf8);
+void FlushOutput();
+
+// True when standard error is a terminal, where a progress line can be redrawn in place.
+bool ErrorIsTerminal();
+
+// Milliseconds from some fixed moment, for the progress line.
+long long MillisecondsNow();
+
+// The separator of the paths qmdesc joins and prints: a backslash on Windows, a slash elsewhere.
+extern const char PathSeparator;
+
+// True where the file system takes names in any letter case (Windows).
+extern const bool NamesIgnoreCase;
+
+// True when path (UTF-8) leads to a folder.
+bool IsFolder(const std::string& path);
+
+// Makes folder (UTF-8) the current directory; false, with the system's words in reason, when it cannot.
+bool EnterFolder(const std::string& folder, std::string& reason);
+
+// Full path of the current directory in UTF-8; empty on failure.
+std::string CurrentFolderUtf8();
+
+// A UTF-8 file name as the core's file functions take it: the code page on Windows, the bytes
+// themselves elsewhere.
+std::string CoreFileName(const std::string& utf8);
+
+// Lists the current directory as Open lists it: names in the code page, in listing order. subfolders,
+// when given, receives the names (UTF-8, exactly as the file system holds them) of the folders below it
+// to walk into: never "." or "..", a symbolic link, a junction or any other reparse point. False, with
+// the system's words in reason, when it cannot be listed.
+bool ListFolder(std::vector<std::string>& names, std::vector<std::string>* subfolders, std::string& reason);

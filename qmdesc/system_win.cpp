@@ -1,0 +1,175 @@
+#include "qmdesc/system.h"
+
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
+
+#include "store/exact_names.h"
+#include "store/folder_enum.h"
+
+namespace {
+
+UINT CodePage = CP_ACP;
+
+std::wstring WideOf(UINT codePage, std::string_view bytes) {
+    if (bytes.empty()) {
+        return std::wstring();
+    }
+    int size = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring wide(size, L'\0');
+    MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), &wide[0], size);
+    return wide;
+}
+
+std::string BytesOf(UINT codePage, std::wstring_view wide) {
+    if (wide.empty()) {
+        return std::string();
+    }
+    int size = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                   nullptr, nullptr);
+    std::string bytes(size, '\0');
+    WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), &bytes[0], size, nullptr,
+                        nullptr);
+    return bytes;
+}
+
+}  // namespace
+
+bool UseCodePage(unsigned codePage, std::string& reason) {
+    CPINFO info;
+    if (codePage != 0 && !GetCPInfo(codePage, &info)) {
+        reason = "this system has no code page " + std::to_string(codePage);
+        return false;
+    }
+    CodePage = codePage == 0 ? CP_ACP : codePage;
+    return true;
+}
+
+std::string Utf8OfCodePage(std::string_view bytes) {
+    // Windows gives U+FFFD for what the code page leaves undefined.
+    return BytesOf(CP_UTF8, WideOf(CodePage, bytes));
+}
+
+std::string CodePageOfUtf8(std::string_view utf8) {
+    return BytesOf(CodePage, WideOf(CP_UTF8, utf8));
+}
+
+std::wstring WideOfUtf8(std::string_view utf8) {
+    return WideOf(CP_UTF8, utf8);
+}
+
+std::string Utf8OfWide(std::wstring_view wide) {
+    return BytesOf(CP_UTF8, wide);
+}
+
+std::wstring FoldedCase(std::wstring text) {
+    if (!text.empty()) {
+        CharLowerBuffW(&text[0], static_cast<DWORD>(text.size()));
+    }
+    return text;
+}
+
+wchar_t FoldedChar(wchar_t c) {
+    CharLowerBuffW(&c, 1);
+    return c;
+}
+
+std::vector<std::string> ArgumentsInUtf8(int, char**) {
+    std::vector<std::string> arguments;
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    for (int i = 1; wide != nullptr && i < count; ++i) {
+        arguments.push_back(Utf8OfWide(wide[i]));
+    }
+    LocalFree(wide);
+    return arguments;
+}
+
+namespace {
+
+std::string OutputBuffer;
+
+bool IsConsole(HANDLE handle) {
+    DWORD mode;
+    return GetConsoleMode(handle, &mode) != 0;
+}
+
+void WriteTo(DWORD which, std::string_view utf8) {
+    HANDLE handle = GetStdHandle(which);
+    DWORD written = 0;
+    if (IsConsole(handle)) {
+        std::wstring wide = WideOfUtf8(utf8);
+        WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+    } else {
+        WriteFile(handle, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+    }
+}
+
+}  // namespace
+
+void WriteOutput(std::string_view utf8) {
+    OutputBuffer += utf8;
+    if (OutputBuffer.size() > 64 * 1024) {
+        FlushOutput();
+    }
+}
+
+void WriteError(std::string_view utf8) {
+    FlushOutput();
+    WriteTo(STD_ERROR_HANDLE, utf8);
+}
+
+void FlushOutput() {
+    WriteTo(STD_OUTPUT_HANDLE, OutputBuffer);
+    OutputBuffer.clear();
+}
+
+bool ErrorIsTerminal() {
+    return IsConsole(GetStdHandle(STD_ERROR_HANDLE));
+}
+
+long long MillisecondsNow() {
+    return static_cast<long long>(GetTickCount64());
+}
+
+const char PathSeparator = '\\';
+const bool NamesIgnoreCase = true;
+
+bool IsFolder(const std::string& path) {
+    DWORD attributes = GetFileAttributesW(WideOfUtf8(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool EnterFolder(const std::string& folder, std::string& reason) {
+    if (SetCurrentDirectoryW(WideOfUtf8(folder).c_str())) {
+        return true;
+    }
+    reason = SystemErrorText(GetLastError());
+    return false;
+}
+
+std::string CurrentFolderUtf8() {
+    return Utf8OfWide(CurrentFolderWide());
+}
+
+std::string CoreFileName(const std::string& utf8) {
+    return BytesOf(CP_ACP, WideOf(CP_UTF8, utf8));
+}
+
+bool ListFolder(std::vector<std::string>& names, std::vector<std::string>* subfolders, std::string& reason) {
+    std::vector<EntryKind> kinds;
+    if (!ListCurrentFolder(names, reason, &kinds)) {
+        return false;
+    }
+    if (subfolders != nullptr) {
+        subfolders->clear();
+        // The exact wide names, since an ANSI name may lead to another folder or to none.
+        for (size_t i = 0; i < kinds.size(); ++i) {
+            const std::wstring& name = ListedExactNames[i];
+            if (kinds[i].folder && !kinds[i].link && name != L"." && name != L"..") {
+                subfolders->push_back(Utf8OfWide(name));
+            }
+        }
+    }
+    return true;
+}

@@ -1,0 +1,483 @@
+#include "qmdesc/verbs.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <map>
+#include <regex>
+#include <unordered_map>
+
+#include "descfile/text_helpers.h"
+#include "qmdesc/catalogue.h"
+#include "qmdesc/formats.h"
+#include "qmdesc/system.h"
+#include "resources/version.h"
+#include "store/tables.h"
+
+namespace {
+
+const char DescriptionFileName[] = "file descriptions.desc";
+
+const char Usage[] =
+    "usage: qmdesc show [PATH] [--stored] [--format text|csv|json|html]\n"
+    "       qmdesc find TEXT [FOLDER...] [--regex] [--stored] [--format text|csv|json]\n"
+    "       qmdesc check [PATH]\n"
+    "       qmdesc --help | --version\n";
+
+const char Help[] =
+    "qmdesc finds, shows and checks the descriptions Quillmark keeps in \"file descriptions.desc\".\n"
+    "\n"
+    "  show [PATH]         the folder's description and every entry with its description, as Quillmark\n"
+    "                      shows them; PATH is a description file or its folder (default: this folder)\n"
+    "    --stored          the descriptions the file holds instead, in file order, with those whose\n"
+    "                      entry is gone marked (the next save in Quillmark drops them)\n"
+    "    --format F        text (default), csv, json or html\n"
+    "  find TEXT [FOLDER...]\n"
+    "                      every entry whose name or description holds TEXT, in letter case or not, in\n"
+    "                      the FOLDERs (default: this folder) and every folder below them\n"
+    "    --regex           TEXT is a regular expression (ECMAScript), in letter case or not\n"
+    "    --stored          also the stored descriptions whose entry is gone\n"
+    "    --format F        text (default), csv or json\n"
+    "  check [PATH]        what to know before the next save: descriptions whose entry is gone, names\n"
+    "                      stored twice, marker text, Ctrl+Z bytes, names the code page spells alike\n"
+    "  --codepage N        the code page of names and descriptions (default: the system's ANSI one;\n"
+    "                      1252 outside Windows)\n"
+    "\n"
+    "Exit codes: 0 done or found, 1 nothing found (check: something to report), 2 an error.\n";
+
+// The markers the reader looks for; a name or description holding one is misread after a save.
+const char* const Markers[] = {
+    "<folder_name>", "<folder_description>", "</folder_description>", "<file>", "</file>", "<file_name>",
+    "</file_name>",  "<file_description>",   "</file_description>"};
+
+// What the command line asked for.
+struct Request {
+    std::string verb;
+    std::vector<std::string> operands;
+    Format format = Format::Text;
+    bool formatGiven = false;
+    bool stored = false;
+    bool regex = false;
+    unsigned codePage = 0;
+};
+
+int UsageError(const std::string& problem) {
+    WriteError("qmdesc: " + problem + "\n" + Usage);
+    return 2;
+}
+
+void ReportError(const std::string& problem) {
+    WriteError("qmdesc: " + problem + "\n");
+}
+
+// Reads the options and operands; false, with the usage error's text in problem, for a wrong one.
+bool ParseArguments(const std::vector<std::string>& arguments, Request& request, std::string& problem) {
+    bool optionsEnded = false;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        std::string argument = arguments[i];
+        if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
+            (request.verb.empty() ? request.verb : request.operands.emplace_back()) = argument;
+            continue;
+        }
+        std::string value;
+        size_t equals = argument.find('=');
+        bool takesValue =
+            argument.compare(0, equals, "--format") == 0 || argument.compare(0, equals, "--codepage") == 0;
+        if (takesValue) {
+            if (equals != std::string::npos) {
+                value = argument.substr(equals + 1);
+                argument.erase(equals);
+            } else if (i + 1 < arguments.size()) {
+                value = arguments[++i];
+            } else {
+                problem = argument + " needs a value";
+                return false;
+            }
+        }
+        if (argument == "--") {
+            optionsEnded = true;
+        } else if (argument == "--help" || argument == "-h" || argument == "--version") {
+            request.verb = argument == "--version" ? "--version" : "--help";
+            return true;
+        } else if (argument == "--stored") {
+            request.stored = true;
+        } else if (argument == "--regex") {
+            request.regex = true;
+        } else if (argument == "--format") {
+            if (!FormatOfName(value, request.format)) {
+                problem = "unknown format '" + value + "' for --format";
+                return false;
+            }
+            request.formatGiven = true;
+        } else if (argument == "--codepage") {
+            char* end = nullptr;
+            unsigned long number = std::strtoul(value.c_str(), &end, 10);
+            if (value.empty() || *end != '\0' || number == 0 || number > 65535) {
+                problem = "'" + value + "' is no code page number for --codepage";
+                return false;
+            }
+            request.codePage = static_cast<unsigned>(number);
+        } else {
+            problem = "unknown option '" + arguments[i] + "'";
+            return false;
+        }
+    }
+    return true;
+}
+
+// The options a verb takes; false, with the problem, for one it does not.
+bool CheckOptions(const Request& request, std::string& problem) {
+    const std::string& verb = request.verb;
+    if (request.regex && verb != "find") {
+        problem = "--regex is for find, not " + verb;
+    } else if (request.stored && verb == "check") {
+        problem = "--stored is for show and find, not check";
+    } else if (request.formatGiven && verb == "check") {
+        problem = "--format is for show and find, not check";
+    } else if (request.format == Format::Html && verb == "find") {
+        problem = "find prints text, csv or json, not html";
+    } else if (verb != "find" && request.operands.size() > 1) {
+        problem = verb + " takes one PATH; '" + request.operands[1] + "' is one too many";
+    } else if (verb == "find" && request.operands.empty()) {
+        problem = "find needs the TEXT to look for";
+    }
+    return problem.empty();
+}
+
+// Where the last separator of path is, if it has one.
+size_t LastSeparator(const std::string& path) {
+    return path.find_last_of(PathSeparator == '\\' ? "\\/" : "/");
+}
+
+// path with name after it, one separator between.
+std::string JoinedPath(const std::string& folder, const std::string& name) {
+    bool ends = !folder.empty() && LastSeparator(folder) == folder.size() - 1;
+    return ends ? folder + name : folder + PathSeparator + name;
+}
+
+// Enters the folder of PATH (a description file or its folder) and loads the file as Open does. False,
+// with the problem named on standard error, when that cannot be done.
+bool LoadPath(const std::string& path, bool keepListing, LoadedFile& file) {
+    std::string folder = path, fileName = DescriptionFileName;
+    if (!IsFolder(path)) {
+        size_t separator = LastSeparator(path);
+        fileName = separator == std::string::npos ? path : path.substr(separator + 1);
+        folder = separator == std::string::npos ? "." : path.substr(0, separator);
+        // The root keeps its separator: "/a.desc" lies in "/", "C:\a.desc" in "C:\".
+        if (folder.empty() || (PathSeparator == '\\' && folder.size() == 2 && folder[1] == ':')) {
+            folder = path.substr(0, separator + 1);
+        }
+    }
+    std::string reason, problem;
+    if (!EnterFolder(folder, reason)) {
+        ReportError(ProblemLine("The description file", path, "cannot be read", reason));
+        return false;
+    }
+    std::vector<std::string> names;
+    if (!ListCatalogueFolder(file, names, nullptr, problem) ||
+        !LoadCatalogue(fileName, JoinedPath(file.folder, fileName), std::move(names), keepListing, file,
+                       problem)) {
+        ReportError(problem);
+        return false;
+    }
+    return true;
+}
+
+int Show(const Request& request) {
+    LoadedFile file;
+    if (!LoadPath(request.operands.empty() ? "." : request.operands[0], false, file)) {
+        return 2;
+    }
+    std::vector<CatalogueEntry> entries = request.stored ? StoredEntries() : ShownEntries();
+    WriteOutput(
+        CatalogueText(request.format, file.folder, TrimText(FolderDescription), entries, request.stored));
+    return 0;
+}
+
+// Lower case as Windows compares names, whatever the locale, so that "CAFÉ" finds "Café".
+struct FoldingTraits : std::regex_traits<wchar_t> {
+    wchar_t translate_nocase(wchar_t c) const { return FoldedChar(c); }
+};
+
+// What find looks for in names and descriptions (code-page bytes).
+class Matcher {
+  public:
+    // False, with the problem, for a regular expression that does not compile.
+    bool Prepare(const std::string& text, bool regex, std::string& problem) {
+        std::wstring wide = WideOfUtf8(text);
+        if (regex) {
+            try {
+                pattern_.assign(wide, std::regex_constants::ECMAScript | std::regex_constants::icase);
+            } catch (const std::regex_error& error) {
+                problem = "'" + text + "' is no regular expression for --regex: " + error.what();
+                return false;
+            }
+        }
+        regex_ = regex;
+        needle_ = FoldedCase(wide);
+        asciiNeedle_ = IsAscii(text) ? LowerAscii(text) : std::string();
+        return true;
+    }
+
+    bool Matches(const std::string& bytes) const {
+        if (regex_) {
+            return std::regex_search(WideOfUtf8(Utf8OfCodePage(bytes)), pattern_);
+        }
+        // Most names and descriptions are ASCII: they need no conversion to be compared.
+        if (!asciiNeedle_.empty() && IsAscii(bytes)) {
+            return LowerAscii(bytes).find(asciiNeedle_) != std::string::npos;
+        }
+        return FoldedCase(WideOfUtf8(Utf8OfCodePage(bytes))).find(needle_) != std::wstring::npos;
+    }
+
+  private:
+    static bool IsAscii(const std::string& text) {
+        return std::all_of(text.begin(), text.end(),
+                           [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    }
+    static std::string LowerAscii(std::string text) {
+        for (char& c : text) {
+            if (c >= 'A' && c <= 'Z') {
+                c = static_cast<char>(c - 'A' + 'a');
+            }
+        }
+        return text;
+    }
+
+    bool regex_ = false;
+    std::wstring needle_;
+    std::string asciiNeedle_;
+    std::basic_regex<wchar_t, FoldingTraits> pattern_;
+};
+
+// A line on the terminal that says how far the walk is, once it runs past a second.
+class Progress {
+  public:
+    void Show(size_t folders, const std::string& folder) {
+        long long now = MillisecondsNow();
+        if (!terminal_ || now - start_ < 1000 || now - shown_ < 200) {
+            return;
+        }
+        shown_ = now;
+        std::string line = std::to_string(folders) + " folders searched, now " + folder;
+        std::wstring wide = WideOfUtf8(line);
+        if (wide.size() > 78) {
+            wide = wide.substr(0, 37) + L"..." + wide.substr(wide.size() - 38);
+        }
+        size_t width = wide.size();
+        wide.append(width_ > width ? width_ - width : 0, L' ');
+        width_ = width;
+        WriteError("\r" + Utf8OfWide(wide));
+    }
+    // Removes the line, before an error or at the end.
+    void Clear() {
+        if (width_ > 0) {
+            WriteError("\r" + std::string(width_, ' ') + "\r");
+            width_ = 0;
+        }
+    }
+
+  private:
+    bool terminal_ = ErrorIsTerminal();
+    long long start_ = MillisecondsNow();
+    long long shown_ = 0;
+    size_t width_ = 0;
+};
+
+// True when name is the description file's, in the letter case the file system tells apart.
+bool IsDescriptionFileName(const std::string& name) {
+    if (!NamesIgnoreCase) {
+        return name == DescriptionFileName;
+    }
+    return std::equal(name.begin(), name.end(), DescriptionFileName,
+                      DescriptionFileName + sizeof DescriptionFileName - 1,
+                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+}
+
+int Find(const Request& request) {
+    Matcher matcher;
+    std::string problem;
+    if (!matcher.Prepare(request.operands[0], request.regex, problem)) {
+        return UsageError(problem);
+    }
+    std::vector<std::string> roots(request.operands.begin() + 1, request.operands.end());
+    if (roots.empty()) {
+        roots.push_back(".");
+    }
+    Progress progress;
+    bool anyRootRead = false, found = false;
+    size_t folders = 0;
+    // Each FOLDER is taken from where qmdesc started, not from the last folder walked.
+    std::string start = CurrentFolderUtf8();
+    for (const std::string& root : roots) {
+        std::string reason;
+        if (!EnterFolder(start, reason) || !EnterFolder(root, reason)) {
+            progress.Clear();
+            ReportError(ProblemLine("The folder", root, "cannot be listed", reason));
+            continue;
+        }
+        std::vector<std::string> pending = {CurrentFolderUtf8()};
+        bool atRoot = true;
+        while (!pending.empty()) {
+            std::string folder = std::move(pending.back());
+            pending.pop_back();
+            LoadedFile file;
+            std::vector<std::string> names, subfolders;
+            if (!EnterFolder(folder, reason)) {
+                progress.Clear();
+                ReportError(ProblemLine("The folder", folder, "cannot be listed", reason));
+                continue;
+            }
+            if (!ListCatalogueFolder(file, names, &subfolders, problem)) {
+                progress.Clear();
+                ReportError(problem);
+                atRoot = false;
+                continue;
+            }
+            anyRootRead |= atRoot;
+            atRoot = false;
+            progress.Show(++folders, folder);
+            // Walked in the order of their names, the first one first.
+            std::sort(subfolders.rbegin(), subfolders.rend());
+            for (const std::string& subfolder : subfolders) {
+                pending.push_back(JoinedPath(folder, subfolder));
+            }
+            auto descriptionFile = std::find_if(names.begin(), names.end(), IsDescriptionFileName);
+            if (descriptionFile == names.end()) {
+                continue;
+            }
+            std::string fileName = *descriptionFile;
+            if (!LoadCatalogue(fileName, JoinedPath(folder, fileName), std::move(names), false, file,
+                               problem)) {
+                progress.Clear();
+                ReportError(problem);
+                continue;
+            }
+            std::vector<CatalogueEntry> entries = ShownEntries();
+            if (request.stored) {
+                for (CatalogueEntry& entry : StoredEntries()) {
+                    if (!entry.exists) {
+                        entries.push_back(std::move(entry));
+                    }
+                }
+            }
+            for (const CatalogueEntry& entry : entries) {
+                if (matcher.Matches(entry.name) || matcher.Matches(entry.description)) {
+                    progress.Clear();
+                    WriteOutput(FoundText(request.format, folder, entry, !found));
+                    found = true;
+                }
+            }
+        }
+    }
+    progress.Clear();
+    WriteOutput(FoundTail(request.format, found));
+    if (!anyRootRead) {
+        return 2;
+    }
+    return found ? 0 : 1;
+}
+
+// Writes one finding of check, with any lines after the first indented under it.
+void Report(const std::string& line, bool& any, const std::string& text = std::string()) {
+    WriteOutput(Labelled(line, text));
+    any = true;
+}
+
+// Reports the markers text holds, where as "in the description of NAME" and the like.
+void ReportMarkers(const std::string& text, const std::string& where, bool& any) {
+    for (const char* marker : Markers) {
+        if (text.find(marker) != std::string::npos) {
+            Report("Marker text \"" + std::string(marker) + "\" " + where, any);
+        }
+    }
+}
+
+int Check(const Request& request) {
+    LoadedFile file;
+    if (!LoadPath(request.operands.empty() ? "." : request.operands[0], true, file)) {
+        return 2;
+    }
+    bool any = false;
+    std::unordered_map<std::string, int> seen;
+    for (const CatalogueEntry& entry : StoredEntries()) {
+        std::string name = Utf8OfCodePage(entry.name);
+        if (++seen[entry.name] > 1) {
+            Report("Stored twice, only the first counts: " + name + ": " + Utf8OfCodePage(entry.description),
+                   any);
+        } else if (!entry.exists && !entry.description.empty()) {
+            Report("Not in the folder, dropped by the next save: " + name, any,
+                   Utf8OfCodePage(entry.description));
+        }
+        if (!entry.exists) {
+            ReportMarkers(entry.name, "in the stored name " + name, any);
+            ReportMarkers(entry.description, "in the description of " + name, any);
+        }
+    }
+    ReportMarkers(FolderDescription, "in the folder description", any);
+    std::unordered_map<std::string, int> shown;
+    for (const CatalogueEntry& entry : ShownEntries()) {
+        if (++shown[entry.name] > 1) {
+            continue;  // names the code page spells alike are reported once, below
+        }
+        std::string name = Utf8OfCodePage(entry.name);
+        ReportMarkers(entry.name, "in the name " + name, any);
+        ReportMarkers(entry.description, "in the description of " + name, any);
+    }
+    if (file.ctrlZ != std::string::npos) {
+        Report("A Ctrl+Z byte at byte " + std::to_string(file.ctrlZ) + ": the " +
+                   std::to_string(file.bytes - file.ctrlZ - 1) + " bytes after it are not read",
+               any);
+    }
+    if (!file.cutOffName.empty()) {
+        Report("The file ends inside the block of " + Utf8OfCodePage(file.cutOffName) +
+                   ": its description is cut off",
+               any);
+    }
+    std::map<std::string, int> listed;
+    for (const std::string& name : file.listed) {
+        ++listed[name];
+    }
+    for (const auto& [name, count] : listed) {
+        if (count > 1) {
+            Report("Names the code page spells alike: " + std::to_string(count) + " entries are listed as " +
+                       Utf8OfCodePage(name) + " and share one description",
+                   any);
+        }
+    }
+    return any ? 1 : 0;
+}
+
+}  // namespace
+
+int RunQmdesc(const std::vector<std::string>& arguments) {
+    Request request;
+    std::string problem;
+    if (!ParseArguments(arguments, request, problem)) {
+        return UsageError(problem);
+    }
+    if (request.verb == "--help") {
+        WriteOutput(std::string(Usage) + "\n" + Help);
+        return 0;
+    }
+    if (request.verb == "--version") {
+        WriteOutput("qmdesc " QUILLMARK_VERSION_TEXT "\n");
+        return 0;
+    }
+    if (request.verb.empty()) {
+        return UsageError("no command given");
+    }
+    if (request.verb != "show" && request.verb != "find" && request.verb != "check") {
+        return UsageError("unknown command '" + request.verb + "'");
+    }
+    if (!CheckOptions(request, problem)) {
+        return UsageError(problem);
+    }
+    if (!UseCodePage(request.codePage, problem)) {
+        return UsageError(problem);
+    }
+    if (request.verb == "show") {
+        return Show(request);
+    }
+    return request.verb == "find" ? Find(request) : Check(request);
+}

@@ -1,0 +1,384 @@
+// qmdesc run as a user runs it: arguments and a folder tree in; standard output, the first line of
+// standard error and the exit code out.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+#include <vector>
+
+#include "resources/version.h"
+#include "tests/test_folder.h"
+
+namespace {
+
+struct Output {
+    std::string out, firstError;
+    int code = -1;
+};
+
+std::string Quoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+
+// Runs a shell command in folder; its output and the first line of what it wrote on standard error.
+Output RunIn(const std::string& folder, const std::string& command) {
+    std::string errors = folder + "/.errors";
+    FILE* pipe = popen(("cd " + Quoted(folder) + " && " + command + " 2>" + Quoted(errors)).c_str(), "r");
+    Output result;
+    char buffer[4096];
+    for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+        result.out.append(buffer, got);
+    }
+    int status = pclose(pipe);
+    result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    FILE* error = fopen(errors.c_str(), "r");
+    if (error != nullptr && fgets(buffer, sizeof buffer, error) != nullptr) {
+        result.firstError = std::string(buffer).substr(0, std::string(buffer).find('\n'));
+    }
+    if (error != nullptr) {
+        fclose(error);
+    }
+    std::remove(errors.c_str());
+    return result;
+}
+
+// qmdesc with arguments, run in folder; asNobody runs it without the super-user's right to read every
+// folder, so that a folder it may not read stays closed to it.
+Output Qmdesc(const std::string& folder, const std::vector<std::string>& arguments, bool asNobody = false) {
+    std::string command =
+        asNobody && geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+    command += Quoted(QMDESC_PROGRAM);
+    for (const std::string& argument : arguments) {
+        command += " " + Quoted(argument);
+    }
+    return RunIn(folder, command);
+}
+
+// The tree every invocation runs in:
+//   garden/  the worked example; shed plan.txt is gone since, tree.jpg has no description
+//   odd/     names with blanks at the ends, a non-ASCII letter, quotes, a comma, < & "
+//   faults/  a name stored twice, marker text, a Ctrl+Z byte, two names code page 1252 spells alike
+//   tree/a/  pond.jpg described, and a link back up; tree/a-locked/ unreadable; tree/broken/ a folder
+//            where the description file should be
+//   notdesc.txt, no description file
+class QmdescTree : public TestFolder {
+  public:
+    QmdescTree() : TestFolder(false) {
+        for (const char* folder : {"garden", "odd", "faults", "tree/a", "tree/a-locked", "tree/broken"}) {
+            std::filesystem::create_directories(PathOf(folder));
+        }
+        Write("garden/file descriptions.desc", WorkedExampleBytes(PathOf("garden")));
+        Write("tree/a/file descriptions.desc", WorkedExampleBytes(PathOf("tree/a")));
+        Write("tree/a-locked/file descriptions.desc", WorkedExampleBytes(PathOf("tree/a-locked")));
+        std::filesystem::create_directory(PathOf("tree/broken/file descriptions.desc"));
+        std::filesystem::create_directory_symlink("..", PathOf("tree/a/up"));
+        for (const char* file :
+             {"garden/pond.jpg", "garden/tree.jpg", "tree/a/pond.jpg", "tree/a-locked/pond.jpg",
+              "odd/ blank .txt", "odd/café.txt", "odd/a,\"b\".txt", "odd/<&\">.txt", "faults/pond.jpg",
+              "faults/Ω.txt", "faults/Σ.txt"}) {
+            Write(file, "x");
+        }
+        Write("odd/file descriptions.desc",
+              "<folder_name>odd</folder_name><folder_description>Odd & \"quoted\"</folder_description>" +
+                  Block(" blank .txt", " ends in blanks ") + Block("caf\xe9.txt", "Caf\xe9 au lait") +
+                  Block("a,\"b\".txt", "comma, \"quote\"\r\nline two") + Block("<&\">.txt", "<b>&amp;</b>"));
+        Write("faults/file descriptions.desc", "<folder_name>faults</folder_name>" +
+                                                   Block("pond.jpg", "first") + Block("pond.jpg", "second") +
+                                                   Block("?.txt", "says <file> inside") + "\x1A tail");
+        Write("notdesc.txt", "hello");
+        chmod(PathOf("tree/a-locked").c_str(), 0);
+    }
+};
+
+enum class Compare { Exact, SortedLines, Contains };
+
+struct Invocation {
+    const char* what;
+    std::vector<std::string> arguments;  // "{F}" stands for the tree's path
+    Compare compare;
+    std::string out;         // "{F}" too
+    std::string firstError;  // a prefix of the first line; "{F}" too
+    int code;
+    bool asNobody = false;
+};
+
+std::string WithTree(std::string text, const std::string& tree) {
+    for (size_t at; (at = text.find("{F}")) != std::string::npos;) {
+        text.replace(at, 3, tree);
+    }
+    return text;
+}
+
+std::string SortedLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    std::sort(lines.begin(), lines.end());
+    std::string sorted;
+    for (const std::string& line : lines) {
+        sorted += line + "\n";
+    }
+    return sorted;
+}
+
+const char GardenStored[] =
+    "pond.jpg,The pond after cleaning.,yes\r\nshed plan.txt,\"Measurements for the shed.\r\nSecond "
+    "version.\",no\r\n";
+const char BrokenError[] =
+    "qmdesc: The description file {F}/tree/broken/file descriptions.desc cannot be read: Is a directory";
+
+const Invocation Invocations[] = {
+    {"show lists the folder's entries now",
+     {"show", "garden"},
+     Compare::SortedLines,
+     "Folder {F}/garden: Pictures of the back garden.\n.\n..\nfile descriptions.desc\npond.jpg: The pond "
+     "after "
+     "cleaning.\ntree.jpg\n",
+     "",
+     0},
+    {"show --stored marks the gone entry",
+     {"show", "--stored", "garden/file descriptions.desc"},
+     Compare::Exact,
+     "Folder {F}/garden: Pictures of the back garden.\npond.jpg: The pond after cleaning.\nshed plan.txt "
+     "(not in "
+     "the folder): Measurements for the shed.\n    Second version.\n",
+     "",
+     0},
+    {"csv",
+     {"show", "--stored", "--format", "csv", "garden"},
+     Compare::Exact,
+     std::string("\xEF\xBB\xBFname,description,exists\r\n") + GardenStored,
+     "",
+     0},
+    {"json",
+     {"show", "--stored", "--format=json", "garden"},
+     Compare::Exact,
+     "{\n  \"folder\": \"{F}/garden\",\n  \"folder_description\": \"Pictures of the back garden.\",\n  "
+     "\"entries\": "
+     "[\n    {\"name\": \"pond.jpg\", \"description\": \"The pond after cleaning.\", \"exists\": true},\n    "
+     "{\"name\": \"shed plan.txt\", \"description\": \"Measurements for the shed.\\r\\nSecond version.\", "
+     "\"exists\": false}\n  ]\n}\n",
+     "",
+     0},
+    {"html",
+     {"show", "--format", "html", "garden"},
+     Compare::Contains,
+     "<tr><td>pond.jpg</td><td>The pond after cleaning.</td></tr>",
+     "",
+     0},
+    {"csv of odd names",
+     {"show", "--stored", "--format", "csv", "odd"},
+     Compare::Exact,
+     "\xEF\xBB\xBFname,description,exists\r\n\" blank .txt\",ends in blanks,yes\r\ncafé.txt,Café au "
+     "lait,yes\r\n"
+     "\"a,\"\"b\"\".txt\",\"comma, \"\"quote\"\"\r\nline two\",yes\r\n\"<&\"\">.txt\",<b>&amp;</b>,yes\r\n",
+     "",
+     0},
+    {"json of odd names",
+     {"show", "--format", "json", "odd"},
+     Compare::Contains,
+     "{\"name\": \"a,\\\"b\\\".txt\", \"description\": \"comma, \\\"quote\\\"\\nline two\", \"exists\": "
+     "true}",
+     "",
+     0},
+    {"html of odd names",
+     {"show", "--stored", "--format", "html", "odd"},
+     Compare::Contains,
+     "<tr><td>&lt;&amp;&quot;&gt;.txt</td><td>&lt;b&gt;&amp;amp;&lt;/b&gt;</td><td>yes</td></tr>",
+     "",
+     0},
+    {"find walks every folder below, never through a link",
+     {"find", "POND"},
+     Compare::Exact,
+     "{F}/faults/pond.jpg: first\n{F}/garden/pond.jpg: The pond after cleaning.\n{F}/tree/a/pond.jpg: The "
+     "pond after cleaning.\n"
+     "{F}/tree/a-locked/pond.jpg: The pond after cleaning.\n",
+     BrokenError,
+     0},
+    {"find names a folder it cannot read and goes on",
+     {"find", "pond", "tree"},
+     Compare::Exact,
+     "{F}/tree/a/pond.jpg: The pond after cleaning.\n",
+     "qmdesc: The folder {F}/tree/a-locked cannot be listed: "
+     "Permission denied",
+     0,
+     true},
+    {"find ignores letter case beyond ASCII",
+     {"find", "CAFÉ", "odd"},
+     Compare::Exact,
+     "{F}/odd/café.txt: Café au lait\n",
+     "",
+     0},
+    {"find --regex --stored finds a gone entry",
+     {"find", "--regex", "^SHED", "--stored", "garden"},
+     Compare::Exact,
+     "{F}/garden/shed plan.txt (not in the folder): Measurements for the shed.\n",
+     "",
+     0},
+    {"find csv",
+     {"find", "cleaning", "garden", "--format", "csv"},
+     Compare::Exact,
+     "\xEF\xBB\xBF"
+     "folder,name,description,exists\r\n{F}/garden,pond.jpg,The pond after cleaning.,yes\r\n",
+     "",
+     0},
+    {"find nothing", {"find", "no such words", "--format", "json"}, Compare::Exact, "[]\n", BrokenError, 1},
+    {"find without a readable folder",
+     {"find", "pond", "missing"},
+     Compare::Exact,
+     "",
+     "qmdesc: The folder missing cannot be listed: No such file or directory",
+     2},
+    {"find with a bad regular expression",
+     {"find", "--regex", "(", "garden"},
+     Compare::Exact,
+     "",
+     "qmdesc: '(' is no regular expression for --regex",
+     2},
+    {"check reports what the next save drops",
+     {"check", "garden"},
+     Compare::Exact,
+     "Not in the folder, dropped by the next save: shed plan.txt: Measurements for the shed.\n    Second "
+     "version.\n",
+     "",
+     1},
+    {"check reports each fault",
+     {"check", "faults"},
+     Compare::Exact,
+     "Stored twice, only the first counts: pond.jpg: second\nMarker text \"<file>\" in the description of "
+     "?.txt\n"
+     "A Ctrl+Z byte at byte 302: the 5 bytes after it are not read\nNames the code page spells alike: 2 "
+     "entries "
+     "are listed as ?.txt and share one description\n",
+     "",
+     1},
+    {"check of a sound file", {"check", "odd"}, Compare::Exact, "", "", 0},
+    {"not a description file",
+     {"show", "notdesc.txt"},
+     Compare::Exact,
+     "",
+     "qmdesc: Not a valid description file: {F}/notdesc.txt",
+     2},
+    {"check refuses what show refuses",
+     {"check", "notdesc.txt"},
+     Compare::Exact,
+     "",
+     "qmdesc: Not a valid description file: {F}/notdesc.txt",
+     2},
+    {"a missing path",
+     {"show", "missing.desc"},
+     Compare::Exact,
+     "",
+     "qmdesc: The description file {F}/missing.desc cannot be read: No such file or directory",
+     2},
+    {"a folder without a description file",
+     {"show", "tree"},
+     Compare::Exact,
+     "",
+     "qmdesc: The description file {F}/tree/file descriptions.desc cannot be read: No such file or directory",
+     2},
+    {"an unknown format",
+     {"show", "--format", "xml"},
+     Compare::Exact,
+     "",
+     "qmdesc: unknown format 'xml' for --format",
+     2},
+    {"an unknown command", {"frobnicate"}, Compare::Exact, "", "qmdesc: unknown command 'frobnicate'", 2},
+    {"one path too many",
+     {"show", "a", "b"},
+     Compare::Exact,
+     "",
+     "qmdesc: show takes one PATH; 'b' is one too many",
+     2},
+    {"an option another command takes",
+     {"check", "--regex"},
+     Compare::Exact,
+     "",
+     "qmdesc: --regex is for find, not check",
+     2},
+    {"the version", {"--version"}, Compare::Exact, "qmdesc " QUILLMARK_VERSION_TEXT "\n", "", 0},
+};
+
+TEST(Qmdesc, Invocations) {
+    QmdescTree tree;
+    for (const Invocation& c : Invocations) {
+        std::vector<std::string> arguments;
+        for (const std::string& argument : c.arguments) {
+            arguments.push_back(WithTree(argument, tree.Path()));
+        }
+        Output got = Qmdesc(tree.Path(), arguments, c.asNobody);
+        std::string out = WithTree(c.out, tree.Path());
+        switch (c.compare) {
+            case Compare::Exact:
+                EXPECT_EQ(got.out, out) << c.what;
+                break;
+            case Compare::SortedLines:
+                EXPECT_EQ(SortedLines(got.out), SortedLines(out)) << c.what;
+                break;
+            case Compare::Contains:
+                EXPECT_NE(got.out.find(out), std::string::npos) << c.what << "\n" << got.out;
+        }
+        std::string error = WithTree(c.firstError, tree.Path());
+        EXPECT_EQ(got.firstError.substr(0, error.empty() ? std::string::npos : error.size()), error)
+            << c.what;
+        EXPECT_EQ(got.code, c.code) << c.what;
+    }
+}
+
+// The formats as the programs that take them read them: Python's csv and json readers, and Chromium,
+// whose parse of the page must hold exactly the table qmdesc meant.
+TEST(Qmdesc, OtherProgramsReadTheFormats) {
+    QmdescTree tree;
+    std::string expected =
+        "[[' blank .txt', 'ends in blanks'], ['café.txt', 'Café au lait'], ['a,\"b\".txt', "
+        "'comma, \"quote\"\\r\\nline two'], ['<&\">.txt', '<b>&amp;</b>']]\n";
+    const char* readers[][2] = {
+        {"csv",
+         "import csv,io,sys; r=list(csv.reader(io.TextIOWrapper(sys.stdin.buffer, 'utf-8-sig', "
+         "newline=''))); print([row[:2] for row in r[1:]] if r[0][:2]==['name','description'] else r)"},
+        {"json",
+         "import json,sys; d=json.load(sys.stdin); print([[e['name'],e['description']] for e in "
+         "d['entries'] if e['exists'] and e['name'] not in ('.','..','file descriptions.desc')])"},
+    };
+    std::string storedLines = expected;
+    storedLines.replace(storedLines.find("\\r\\n"), 4, "\\n");
+    for (const auto& [format, script] : readers) {
+        Output got =
+            RunIn(tree.Path(), Quoted(QMDESC_PROGRAM) + " show --stored --format " + format + " odd | " +
+                                   (std::string(format) == "csv" ? "" : "") + "python3 -c " + Quoted(script));
+        // CSV spells a line break CR LF, as the description dialog stores it; the others keep the stored LF.
+        EXPECT_EQ(got.out, std::string(format) == "csv" ? expected : storedLines) << format;
+    }
+    std::string dom =
+        "import html.parser,sys\n"
+        "class P(html.parser.HTMLParser):\n"
+        "  rows=[]; cell=None; bad=[]\n"
+        "  def handle_starttag(s,t,a):\n"
+        "    if t=='tr': s.rows.append([])\n"
+        "    if t=='td': s.cell=''\n"
+        "    if t in ('script','link','img','iframe'): s.bad.append(t)\n"
+        "  def handle_endtag(s,t):\n"
+        "    if t=='td': s.rows[-1].append(s.cell); s.cell=None\n"
+        "  def handle_data(s,d):\n"
+        "    if s.cell is not None: s.cell+=d\n"
+        "p=P(); p.feed(sys.stdin.read()); print([r[:2] for r in p.rows if r] if not p.bad else p.bad)\n";
+    Output page =
+        RunIn(tree.Path(), Quoted(QMDESC_PROGRAM) +
+                               " show --stored --format html odd > page.html && "
+                               "chromium --headless --no-sandbox --disable-gpu --dump-dom file://" +
+                               Quoted(tree.PathOf("page.html")) + " 2>/dev/null | python3 -c " + Quoted(dom));
+    EXPECT_EQ(page.out, storedLines);
+}
+
+}  // namespace
