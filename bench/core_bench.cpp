@@ -24,6 +24,8 @@
 #include "descfile/reader.h"
 #include "descfile/text_helpers.h"
 #include "descfile/writer.h"
+#include "qmdesc/system.h"
+#include "qmdesc/verbs.h"
 #include "store/folder_enum.h"
 #include "store/tables.h"
 #include "tests/linear_lookup.h"
@@ -461,6 +463,90 @@ void BM_PeakMemory(benchmark::State& state) {
     state.counters["file_MiB"] = static_cast<double>(info.st_size) / (1024 * 1024);
 }
 
+// qmdesc with its output thrown away; its exit code.
+int QuietQmdesc(const std::vector<std::string>& arguments) {
+    std::fflush(stdout);
+    int saved = dup(1);
+    int null = open("/dev/null", O_WRONLY);
+    dup2(null, 1);
+    close(null);
+    int code = RunQmdesc(arguments);
+    FlushOutput();
+    dup2(saved, 1);
+    close(saved);
+    return code;
+}
+
+// A tree of 1,000 folders of 100 empty files each, every folder with a description file describing
+// every file, as the program's own save writes it; the paths of its folders.
+const std::vector<std::string>& FindTree() {
+    static std::vector<std::string> folders;
+    if (!folders.empty()) {
+        return folders;
+    }
+    std::string root = BenchRoot() + "/tree";
+    mkdir(root.c_str(), 0755);
+    for (int f = 0; f < 1000; ++f) {
+        std::string path = root + "/folder" + std::to_string(f);
+        mkdir(path.c_str(), 0755);
+        std::vector<std::string> names;
+        for (int i = 1; i <= 100; ++i) {
+            names.push_back(FileName(f * 100 + i));
+            WritePlain(path + "/" + names.back(), std::string(), false);
+        }
+        WriteDescriptions(path + "/" + DescFileName, path, names);
+        folders.push_back(path);
+    }
+    return folders;
+}
+
+// qmdesc find over the whole tree for a text no name or description holds, so every entry is compared.
+void BM_QmdescFind(benchmark::State& state) {
+    const std::string root = BenchRoot() + "/tree";
+    FindTree();
+    if (QuietQmdesc({"find", "description 4711", root}) != 0) {
+        state.SkipWithError("find did not find a description the tree holds");
+        return;
+    }
+    for (auto _ : state) {
+        if (QuietQmdesc({"find", "no such words", root}) != 1) {
+            state.SkipWithError("find failed");
+            break;
+        }
+    }
+}
+
+// What find cannot avoid: listing every folder of the tree and reading its description file.
+void BM_RawReadAndListTree(benchmark::State& state) {
+    const std::vector<std::string>& folders = FindTree();
+    std::string root = BenchRoot() + "/tree";
+    for (auto _ : state) {
+        ChangeCurrentFolder(root);
+        benchmark::DoNotOptimize(Listed());
+        for (const std::string& folder : folders) {
+            std::string bytes;
+            bool read = ChangeCurrentFolder(folder) && ReadWholeFile(DescFileName, bytes, nullptr, nullptr);
+            benchmark::DoNotOptimize(Listed());
+            if (!read) {
+                state.SkipWithError("a description file could not be read");
+                return;
+            }
+        }
+    }
+}
+
+// qmdesc show of a whole folder as text: the load and merge of the window program, then the printing.
+void BM_QmdescShow(benchmark::State& state) {
+    const BenchFolder& folder = FolderWith(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        if (QuietQmdesc({"show", folder.path}) != 0) {
+            state.SkipWithError("show failed");
+            break;
+        }
+    }
+    VerifyTables(state, folder);
+}
+
 BENCHMARK(BM_LoadAndMerge)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LoadAndMergeShuffled)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RawReadAndList)
@@ -482,6 +568,9 @@ BENCHMARK(BM_RawReadAndFlushedWrite)
     ->Arg(100000)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+BENCHMARK(BM_QmdescFind)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RawReadAndListTree)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_QmdescShow)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PeakMemory)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
@@ -502,6 +591,7 @@ int main(int argc, char** argv) {
     for (int n : {1000, 10000, 100000}) {
         FolderWith(n);
     }
+    FindTree();
     sync();
     ChangeCurrentFolder(started);
     benchmark::RunSpecifiedBenchmarks();

@@ -264,6 +264,18 @@ bool IsDescriptionText(std::string_view text) {
     return text.find("<folder_name>") != std::string_view::npos;
 }
 
+namespace {
+
+// Fills emptied tables from a description text and a listing.
+void FillTables(std::string text, std::vector<std::string>&& names) {
+    std::string_view kept = KeepLoadedText(std::move(text));
+    ScanKeptBlocks(kept);
+    FolderDescription = ExtractBetween(kept, "<folder_description>", "</folder_description>");
+    MergeFolderEntries(std::move(names));
+}
+
+}  // namespace
+
 LoadResult LoadDescriptionTables(std::string text, std::vector<std::string>&& names) {
     if (!IsDescriptionText(text)) {
         return LoadResult::NotADescriptionFile;
@@ -275,16 +287,27 @@ LoadResult LoadDescriptionTables(std::string text, std::vector<std::string>&& na
         SetTablesAside(aside);
         try {
             ResetTables();
-            std::string_view kept = KeepLoadedText(std::move(text));
-            ScanKeptBlocks(kept);
-            FolderDescription = ExtractBetween(kept, "<folder_description>", "</folder_description>");
-            MergeFolderEntries(std::move(names));
+            FillTables(std::move(text), std::move(names));
         } catch (const std::bad_alloc&) {
             PutTablesBack(aside);
             return LoadResult::OutOfMemory;
         }
     } catch (const std::bad_alloc&) {
         return LoadResult::OutOfMemory;  // nothing was moved aside yet
+    }
+    return LoadResult::Loaded;
+}
+
+LoadResult LoadNextDescriptionTables(std::string text, std::vector<std::string>&& names) {
+    if (!IsDescriptionText(text)) {
+        return LoadResult::NotADescriptionFile;
+    }
+    EmptyTablesInUse();
+    try {
+        FillTables(std::move(text), std::move(names));
+    } catch (const std::bad_alloc&) {
+        EmptyTablesInUse();
+        return LoadResult::OutOfMemory;
     }
     return LoadResult::Loaded;
 }

@@ -50,5 +50,10 @@ enum class LoadResult {
 // only by a load that got as far as the merge (Loaded or OutOfMemory).
 LoadResult LoadDescriptionTables(std::string text, std::vector<std::string>&& names);
 
+// LoadDescriptionTables for a reader of many files in turn, whose slots beyond the counts are all
+// empty: the tables are emptied only as far as they are used, and not set aside, so a result other than
+// Loaded leaves them empty (NotADescriptionFile: as they were).
+LoadResult LoadNextDescriptionTables(std::string text, std::vector<std::string>&& names);
+
 // Why a file that does not fit in memory cannot be read.
 extern const char OutOfMemoryReason[];

@@ -55,7 +55,7 @@ bool LoadCatalogue(const std::string& fileName,
     if (keepListing) {
         file.listed = names;
     }
-    switch (LoadDescriptionTables(std::move(text), std::move(names))) {
+    switch (LoadNextDescriptionTables(std::move(text), std::move(names))) {
         case LoadResult::NotADescriptionFile:
             problem = "Not a valid description file: " + path;
             return false;

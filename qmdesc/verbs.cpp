@@ -225,7 +225,8 @@ class Matcher {
         }
         // Most names and descriptions are ASCII: they need no conversion to be compared.
         if (!asciiNeedle_.empty() && IsAscii(bytes)) {
-            return LowerAscii(bytes).find(asciiNeedle_) != std::string::npos;
+            return std::search(bytes.begin(), bytes.end(), asciiNeedle_.begin(), asciiNeedle_.end(),
+                               [](char a, char b) { return LowerAscii(a) == b; }) != bytes.end();
         }
         return FoldedCase(WideOfUtf8(Utf8OfCodePage(bytes))).find(needle_) != std::wstring::npos;
     }
@@ -235,11 +236,10 @@ class Matcher {
         return std::all_of(text.begin(), text.end(),
                            [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     }
+    static char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
     static std::string LowerAscii(std::string text) {
         for (char& c : text) {
-            if (c >= 'A' && c <= 'Z') {
-                c = static_cast<char>(c - 'A' + 'a');
-            }
+            c = LowerAscii(c);
         }
         return text;
     }
@@ -353,19 +353,21 @@ int Find(const Request& request) {
                 ReportError(problem);
                 continue;
             }
-            std::vector<CatalogueEntry> entries = ShownEntries();
-            if (request.stored) {
-                for (CatalogueEntry& entry : StoredEntries()) {
-                    if (!entry.exists) {
-                        entries.push_back(std::move(entry));
-                    }
-                }
-            }
-            for (const CatalogueEntry& entry : entries) {
-                if (matcher.Matches(entry.name) || matcher.Matches(entry.description)) {
+            // The tables are looked at in place: most entries do not match, and need no copy.
+            auto print = [&](const std::string& name, const std::string& description, bool exists) {
+                if (matcher.Matches(name) || matcher.Matches(description)) {
                     progress.Clear();
-                    WriteOutput(FoundText(request.format, folder, entry, !found));
+                    WriteOutput(FoundText(request.format, folder, {name, description, exists}, !found));
                     found = true;
+                }
+            };
+            for (int i = 0; i < FileCount; ++i) {
+                print(FolderFiles[i], FolderDescriptions[i], true);
+            }
+            for (const CatalogueEntry& entry :
+                 request.stored ? StoredEntries() : std::vector<CatalogueEntry>()) {
+                if (!entry.exists) {
+                    print(entry.name, entry.description, false);
                 }
             }
         }

@@ -52,6 +52,21 @@ void ResetTables() {
     }
 }
 
+void EmptyTablesInUse() {
+    for (int i = 0; i < BlockCount; ++i) {
+        LoadedBlocks[i] = std::string_view();
+    }
+    for (int i = 0; i < FileCount; ++i) {
+        FolderFiles[i].clear();
+        FolderDescriptions[i].clear();
+    }
+    FileCount = 0;
+    BlockCount = 0;
+    FolderDescription.clear();
+    LoadedTexts.clear();
+    ++TablesGeneration;
+}
+
 void SetTablesAside(TablesSetAside& aside) {
     // The empty tables are made before anything moves, so running out of memory here changes nothing.
     std::vector<std::string> files(TableSlots), descriptions(TableSlots);

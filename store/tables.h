@@ -50,6 +50,10 @@ extern int SelectedIndex;
 // counts); the paths, the flags and SelectedIndex keep their values.
 void ResetTables();
 
+// ResetTables for tables whose slots beyond the counts are empty: only the slots below the counts are
+// emptied, so the cost is that of what is in use, not of every slot.
+void EmptyTablesInUse();
+
 // The tables, counts and folder description moved aside whole, so that a load that cannot finish can
 // put them back as they were.
 struct TablesSetAside {
