@@ -32,7 +32,7 @@ bool ListCatalogueFolder(LoadedFile& file,
 bool LoadCatalogue(const std::string& fileName,
                    const std::string& path,
                    std::vector<std::string> names,
-                   bool keepListing,
+                   bool forCheck,
                    LoadedFile& file,
                    std::string& problem) {
     file.path = path;
@@ -48,13 +48,14 @@ bool LoadCatalogue(const std::string& fileName,
         return false;
     }
     file.bytes = raw.size();
-    file.ctrlZ = raw.find('\x1A');
     std::string text = DecodeTextMode(raw);
-    raw = std::string();
-    file.cutOffName = NameInUnclosedBlock(text);
-    if (keepListing) {
+    // What only check reports is not looked for on find's walk.
+    if (forCheck) {
+        file.ctrlZ = raw.find('\x1A');
+        file.cutOffName = NameInUnclosedBlock(text);
         file.listed = names;
     }
+    raw = std::string();
     switch (LoadNextDescriptionTables(std::move(text), std::move(names))) {
         case LoadResult::NotADescriptionFile:
             problem = "Not a valid description file: " + path;

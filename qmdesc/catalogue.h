@@ -30,12 +30,12 @@ bool ListCatalogueFolder(LoadedFile& file,
 
 // Reads the description file fileName (UTF-8) of the current directory, shown as path, and loads it
 // with names, the directory's listing, into the tables, exactly as Open does. False, with Open's words
-// in problem, when the file cannot be read or is no description file. keepListing keeps the listing in
-// file.listed for check.
+// in problem, when the file cannot be read or is no description file. forCheck also notes in file what
+// check reports: the listing, a Ctrl+Z byte, a block the file ends inside.
 bool LoadCatalogue(const std::string& fileName,
                    const std::string& path,
                    std::vector<std::string> names,
-                   bool keepListing,
+                   bool forCheck,
                    LoadedFile& file,
                    std::string& problem);
 

@@ -177,7 +177,9 @@ bool ListFolder(std::vector<std::string>& names, std::vector<std::string>* subfo
     }
     // The folder's names are UTF-8 here; the stored names are bytes of the code page.
     for (std::string& name : names) {
-        name = CodePageOfUtf8(name);
+        if (!IsAscii(name)) {
+            name = CodePageOfUtf8(name);
+        }
     }
     return true;
 }

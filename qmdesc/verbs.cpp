@@ -157,7 +157,7 @@ std::string JoinedPath(const std::string& folder, const std::string& name) {
 
 // Enters the folder of PATH (a description file or its folder) and loads the file as Open does. False,
 // with the problem named on standard error, when that cannot be done.
-bool LoadPath(const std::string& path, bool keepListing, LoadedFile& file) {
+bool LoadPath(const std::string& path, bool forCheck, LoadedFile& file) {
     std::string folder = path, fileName = DescriptionFileName;
     if (!IsFolder(path)) {
         size_t separator = LastSeparator(path);
@@ -175,7 +175,7 @@ bool LoadPath(const std::string& path, bool keepListing, LoadedFile& file) {
     }
     std::vector<std::string> names;
     if (!ListCatalogueFolder(file, names, nullptr, problem) ||
-        !LoadCatalogue(fileName, JoinedPath(file.folder, fileName), std::move(names), keepListing, file,
+        !LoadCatalogue(fileName, JoinedPath(file.folder, fileName), std::move(names), forCheck, file,
                        problem)) {
         ReportError(problem);
         return false;

@@ -1,4 +1,4 @@
-; The Windows installer: puts quillmark.exe, README.txt, LICENSE.txt and Guide.txt under Program
+; The Windows installer: puts quillmark.exe, qmdesc.exe, README.txt, LICENSE.txt and Guide.txt under Program
 ; Files\Quillmark (or the folder of an earlier install), adds Start-menu shortcuts to the program and the
 ; guide for all users and an entry in the list of installed programs, and writes an uninstaller that
 ; removes all of it. Built by scripts/release as in: makensis -DVERSION=1.4 -DVERSION_FULL=1.4.0.0
@@ -79,6 +79,7 @@ Section "Install"
     ; A file that cannot be written fails the install, never passes for installed.
     ClearErrors
     File "${STAGE}/quillmark.exe"
+    File "${STAGE}/qmdesc.exe"
     File "${STAGE}/README.txt"
     File "${STAGE}/LICENSE.txt"
     File "${STAGE}/Guide.txt"
@@ -110,6 +111,7 @@ Section "Uninstall"
     Delete "$SMPROGRAMS\${NAME}.lnk"
     Delete "$SMPROGRAMS\${NAME} guide.lnk"
     Delete "$INSTDIR\quillmark.exe"
+    Delete "$INSTDIR\qmdesc.exe"
     Delete "$INSTDIR\README.txt"
     Delete "$INSTDIR\LICENSE.txt"
     Delete "$INSTDIR\Guide.txt"
