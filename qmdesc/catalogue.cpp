@@ -36,10 +36,11 @@ bool LoadCatalogue(const std::string& fileName,
                    LoadedFile& file,
                    std::string& problem) {
     file.path = path;
+    file.fileName = fileName;
     std::string reason;
     std::string raw;
     try {
-        if (!ReadWholeFile(CoreFileName(fileName), raw, nullptr, &reason)) {
+        if (!ReadWholeFile(CoreFileName(fileName), raw, &file.stamp, &reason)) {
             problem = ProblemLine("The description file", path, "cannot be read", reason);
             return false;
         }
@@ -49,6 +50,7 @@ bool LoadCatalogue(const std::string& fileName,
     }
     file.bytes = raw.size();
     std::string text = DecodeTextMode(raw);
+    file.storedFolderName = ExtractBetween(text, "<folder_name>", "</folder_name>");
     // What only check reports is not looked for on find's walk.
     if (forCheck) {
         file.ctrlZ = raw.find('\x1A');
@@ -90,4 +92,61 @@ std::vector<CatalogueEntry> StoredEntries() {
              listed.count(name) != 0});
     }
     return entries;
+}
+
+const char DescriptionFileName[] = "file descriptions.desc";
+
+namespace {
+
+// Where the last separator of path is, if it has one.
+size_t LastSeparator(const std::string& path) {
+    return path.find_last_of(PathSeparator == '\\' ? "\\/" : "/");
+}
+
+}  // namespace
+
+std::string JoinedPath(const std::string& folder, const std::string& name) {
+    bool ends = !folder.empty() && LastSeparator(folder) == folder.size() - 1;
+    return ends ? folder + name : folder + PathSeparator + name;
+}
+
+void ReportProblem(const std::string& problem) {
+    WriteError("qmdesc: " + problem + "\n");
+}
+
+bool LoadPath(const std::string& path, bool forCheck, bool allowMissing, LoadedFile& file) {
+    std::string folder = path, fileName = DescriptionFileName;
+    if (!IsFolder(path)) {
+        size_t separator = LastSeparator(path);
+        fileName = separator == std::string::npos ? path : path.substr(separator + 1);
+        folder = separator == std::string::npos ? "." : path.substr(0, separator);
+        // The root keeps its separator: "/a.desc" lies in "/", "C:\a.desc" in "C:\".
+        if (folder.empty() || (PathSeparator == '\\' && folder.size() == 2 && folder[1] == ':')) {
+            folder = path.substr(0, separator + 1);
+        }
+    }
+    std::string reason, problem;
+    if (!EnterFolder(folder, reason)) {
+        ReportProblem(ProblemLine("The description file", path, "cannot be read", reason));
+        return false;
+    }
+    std::vector<std::string> names;
+    if (!ListCatalogueFolder(file, names, nullptr, problem)) {
+        ReportProblem(problem);
+        return false;
+    }
+    std::string shownPath = JoinedPath(file.folder, fileName);
+    if (allowMissing && !StampOfFile(CoreFileName(fileName)).exists) {
+        file.path = shownPath;
+        file.fileName = fileName;
+        file.isNew = true;
+        // An empty description file: every entry listed, none described.
+        LoadNextDescriptionTables("<folder_name>", std::move(names));
+        return true;
+    }
+    if (!LoadCatalogue(fileName, shownPath, std::move(names), forCheck, file, problem)) {
+        ReportProblem(problem);
+        return false;
+    }
+    return true;
 }

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "descfile/file_io.h"
+
 // One entry as qmdesc prints it. Names and descriptions are bytes of the code page.
 struct CatalogueEntry {
     std::string name;
@@ -13,8 +15,12 @@ struct CatalogueEntry {
 
 // What qmdesc learnt of a description file besides the tables.
 struct LoadedFile {
-    std::string folder;                // the folder's full path, UTF-8
-    std::string path;                  // the file's path as it was given or found, UTF-8
+    std::string folder;            // the folder's full path, UTF-8
+    std::string path;              // the file's path as it was given or found, UTF-8
+    std::string fileName;          // the file's name in its folder, UTF-8
+    bool isNew = false;            // no such file yet: the tables hold the folder's entries, none described
+    FileStamp stamp;               // the file as it was read, to tell another program's change
+    std::string storedFolderName;  // the folder name the file holds
     size_t ctrlZ = std::string::npos;  // where a Ctrl+Z byte ends what the reader takes, if it does
     size_t bytes = 0;                  // the file's size
     std::string cutOffName;            // the entry whose block the file ends inside, if it does
@@ -50,3 +56,17 @@ std::string ProblemLine(const std::string& what,
                         const std::string& which,
                         const std::string& how,
                         const std::string& reason);
+
+// The name of the description file in a folder that qmdesc is given.
+extern const char DescriptionFileName[];
+
+// path with name after it, one separator between.
+std::string JoinedPath(const std::string& folder, const std::string& name);
+
+// Writes "qmdesc: " and problem on standard error, as one line.
+void ReportProblem(const std::string& problem);
+
+// Enters the folder of path (a description file or its folder) and loads the file as Open does. False,
+// with the problem named on standard error, when that cannot be done. allowMissing takes a file that
+// does not exist yet as New leaves one: the folder's entries, none described.
+bool LoadPath(const std::string& path, bool forCheck, bool allowMissing, LoadedFile& file);

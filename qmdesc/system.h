@@ -18,6 +18,17 @@ std::string Utf8OfCodePage(std::string_view bytes);
 // page cannot hold.
 std::string CodePageOfUtf8(std::string_view utf8);
 
+// Code-page bytes of UTF-8 text, letter for letter; false when the code page cannot hold one of its
+// characters, or the text is not UTF-8.
+bool ExactCodePageOfUtf8(std::string_view utf8, std::string& bytes);
+
+// Everything standard input holds, as it is.
+std::string ReadStandardInput();
+
+// True on Windows, where a write stores the folder's path, as the window program's Save does; elsewhere
+// the folder name the file holds is kept.
+extern const bool StoresFolderPath;
+
 // The wide characters of UTF-8 text, and back; bytes that are not UTF-8 become U+FFFD.
 std::wstring WideOfUtf8(std::string_view utf8);
 std::string Utf8OfWide(std::wstring_view wide);

@@ -18,7 +18,11 @@ std::string CodePageName = "CP1252";
 
 // Converts text from one iconv encoding to another. A sequence the source does not define becomes
 // replacement, and the conversion goes on after its first byte.
-std::string Convert(std::string_view text, const char* to, const char* from, std::string_view replacement) {
+std::string Convert(std::string_view text,
+                    const char* to,
+                    const char* from,
+                    std::string_view replacement,
+                    bool* replaced = nullptr) {
     std::string converted;
     iconv_t converter = iconv_open(to, from);
     bool fromUtf8 = std::string_view(from) == "UTF-8";
@@ -35,6 +39,9 @@ std::string Convert(std::string_view text, const char* to, const char* from, std
         converted.append(buffer, out - buffer);
         if (result == static_cast<size_t>(-1) && errno != E2BIG) {
             converted.append(replacement);  // EILSEQ, or EINVAL for a sequence cut off at the end
+            if (replaced != nullptr) {
+                *replaced = true;
+            }
             // A character of UTF-8 is skipped whole.
             do {
                 ++in;
@@ -93,6 +100,12 @@ std::string CodePageOfUtf8(std::string_view utf8) {
     return Convert(utf8, (CodePageName + "//TRANSLIT").c_str(), "UTF-8", "?");
 }
 
+bool ExactCodePageOfUtf8(std::string_view utf8, std::string& bytes) {
+    bool replaced = false;
+    bytes = IsAscii(utf8) ? std::string(utf8) : Convert(utf8, CodePageName.c_str(), "UTF-8", "?", &replaced);
+    return !replaced;
+}
+
 std::wstring WideOfUtf8(std::string_view utf8) {
     std::string bytes = Convert(ValidUtf8(utf8), "WCHAR_T", "UTF-8", "");
     return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
@@ -144,6 +157,16 @@ long long MillisecondsNow() {
 
 const char PathSeparator = '/';
 const bool NamesIgnoreCase = false;
+const bool StoresFolderPath = false;
+
+std::string ReadStandardInput() {
+    std::string text;
+    char buffer[65536];
+    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, stdin)) > 0;) {
+        text.append(buffer, got);
+    }
+    return text;
+}
 
 bool IsFolder(const std::string& path) {
     struct stat info;

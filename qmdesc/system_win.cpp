@@ -54,6 +54,26 @@ std::string CodePageOfUtf8(std::string_view utf8) {
     return BytesOf(CodePage, WideOf(CP_UTF8, utf8));
 }
 
+bool ExactCodePageOfUtf8(std::string_view utf8, std::string& bytes) {
+    bytes.clear();
+    if (utf8.empty()) {
+        return true;
+    }
+    int size = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()),
+                                   nullptr, 0);
+    if (size == 0) {
+        return false;
+    }
+    std::wstring wide(size, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &wide[0], size);
+    BOOL lost = FALSE;
+    int length =
+        WideCharToMultiByte(CodePage, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0, nullptr, &lost);
+    bytes.resize(length);
+    WideCharToMultiByte(CodePage, WC_NO_BEST_FIT_CHARS, wide.data(), size, &bytes[0], length, nullptr, &lost);
+    return !lost && length > 0;
+}
+
 std::wstring WideOfUtf8(std::string_view utf8) {
     return WideOf(CP_UTF8, utf8);
 }
@@ -134,6 +154,18 @@ long long MillisecondsNow() {
 
 const char PathSeparator = '\\';
 const bool NamesIgnoreCase = true;
+const bool StoresFolderPath = true;
+
+std::string ReadStandardInput() {
+    std::string text;
+    char buffer[65536];
+    DWORD got = 0;
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    while (ReadFile(input, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+        text.append(buffer, got);
+    }
+    return text;
+}
 
 bool IsFolder(const std::string& path) {
     DWORD attributes = GetFileAttributesW(WideOfUtf8(path).c_str());

@@ -11,17 +11,18 @@
 #include "qmdesc/catalogue.h"
 #include "qmdesc/formats.h"
 #include "qmdesc/system.h"
+#include "qmdesc/writes.h"
 #include "resources/version.h"
 #include "store/tables.h"
 
 namespace {
 
-const char DescriptionFileName[] = "file descriptions.desc";
-
 const char Usage[] =
     "usage: qmdesc show [PATH] [--stored] [--format text|csv|json|html]\n"
     "       qmdesc find TEXT [FOLDER...] [--regex] [--stored] [--format text|csv|json]\n"
     "       qmdesc check [PATH]\n"
+    "       qmdesc set PATH NAME TEXT|- [--drop-gone]\n"
+    "       qmdesc relink PATH OLD NEW [--overwrite] [--drop-gone]\n"
     "       qmdesc --help | --version\n";
 
 const char Help[] =
@@ -40,6 +41,13 @@ const char Help[] =
     "    --format F        text (default), csv or json\n"
     "  check [PATH]        what to know before the next save: descriptions whose entry is gone, names\n"
     "                      stored twice, marker text, Ctrl+Z bytes, names the code page spells alike\n"
+    "  set PATH NAME TEXT  gives the entry NAME the description TEXT (- reads it from standard input);\n"
+    "                      an empty TEXT removes it\n"
+    "  relink PATH OLD NEW gives the entry NEW the stored description of OLD, an entry renamed or moved\n"
+    "                      outside Quillmark, and drops OLD's\n"
+    "    --overwrite       replace the description NEW has\n"
+    "  set and relink keep the stored descriptions of entries that are gone, and name them;\n"
+    "    --drop-gone       drops them instead, as Quillmark's Save does\n"
     "  --codepage N        the code page of names and descriptions (default: the system's ANSI one;\n"
     "                      1252 outside Windows)\n"
     "\n"
@@ -59,15 +67,12 @@ struct Request {
     bool stored = false;
     bool regex = false;
     unsigned codePage = 0;
+    WriteOptions write;
 };
 
 int UsageError(const std::string& problem) {
     WriteError("qmdesc: " + problem + "\n" + Usage);
     return 2;
-}
-
-void ReportError(const std::string& problem) {
-    WriteError("qmdesc: " + problem + "\n");
 }
 
 // Reads the options and operands; false, with the usage error's text in problem, for a wrong one.
@@ -103,6 +108,10 @@ bool ParseArguments(const std::vector<std::string>& arguments, Request& request,
             request.stored = true;
         } else if (argument == "--regex") {
             request.regex = true;
+        } else if (argument == "--overwrite") {
+            request.write.overwrite = true;
+        } else if (argument == "--drop-gone") {
+            request.write.dropGone = true;
         } else if (argument == "--format") {
             if (!FormatOfName(value, request.format)) {
                 problem = "unknown format '" + value + "' for --format";
@@ -136,7 +145,17 @@ bool CheckOptions(const Request& request, std::string& problem) {
         problem = "--format is for show and find, not check";
     } else if (request.format == Format::Html && verb == "find") {
         problem = "find prints text, csv or json, not html";
-    } else if (verb != "find" && request.operands.size() > 1) {
+    } else if (request.write.overwrite && verb != "relink") {
+        problem = "--overwrite is for relink, not " + verb;
+    } else if (request.write.dropGone && verb != "relink" && verb != "set") {
+        problem = "--drop-gone is for set and relink, not " + verb;
+    } else if ((verb == "set" || verb == "relink") && request.operands.size() != 3) {
+        problem = verb + (verb == "set" ? " takes PATH NAME TEXT" : " takes PATH OLD NEW") +
+                  (request.operands.size() > 3 ? "; '" + request.operands[3] + "' is one too many" : "");
+    } else if ((request.stored || request.formatGiven) && (verb == "set" || verb == "relink")) {
+        problem =
+            std::string(request.stored ? "--stored" : "--format") + " is for show and find, not " + verb;
+    } else if ((verb == "show" || verb == "check") && request.operands.size() > 1) {
         problem = verb + " takes one PATH; '" + request.operands[1] + "' is one too many";
     } else if (verb == "find" && request.operands.empty()) {
         problem = "find needs the TEXT to look for";
@@ -144,48 +163,9 @@ bool CheckOptions(const Request& request, std::string& problem) {
     return problem.empty();
 }
 
-// Where the last separator of path is, if it has one.
-size_t LastSeparator(const std::string& path) {
-    return path.find_last_of(PathSeparator == '\\' ? "\\/" : "/");
-}
-
-// path with name after it, one separator between.
-std::string JoinedPath(const std::string& folder, const std::string& name) {
-    bool ends = !folder.empty() && LastSeparator(folder) == folder.size() - 1;
-    return ends ? folder + name : folder + PathSeparator + name;
-}
-
-// Enters the folder of PATH (a description file or its folder) and loads the file as Open does. False,
-// with the problem named on standard error, when that cannot be done.
-bool LoadPath(const std::string& path, bool forCheck, LoadedFile& file) {
-    std::string folder = path, fileName = DescriptionFileName;
-    if (!IsFolder(path)) {
-        size_t separator = LastSeparator(path);
-        fileName = separator == std::string::npos ? path : path.substr(separator + 1);
-        folder = separator == std::string::npos ? "." : path.substr(0, separator);
-        // The root keeps its separator: "/a.desc" lies in "/", "C:\a.desc" in "C:\".
-        if (folder.empty() || (PathSeparator == '\\' && folder.size() == 2 && folder[1] == ':')) {
-            folder = path.substr(0, separator + 1);
-        }
-    }
-    std::string reason, problem;
-    if (!EnterFolder(folder, reason)) {
-        ReportError(ProblemLine("The description file", path, "cannot be read", reason));
-        return false;
-    }
-    std::vector<std::string> names;
-    if (!ListCatalogueFolder(file, names, nullptr, problem) ||
-        !LoadCatalogue(fileName, JoinedPath(file.folder, fileName), std::move(names), forCheck, file,
-                       problem)) {
-        ReportError(problem);
-        return false;
-    }
-    return true;
-}
-
 int Show(const Request& request) {
     LoadedFile file;
-    if (!LoadPath(request.operands.empty() ? "." : request.operands[0], false, file)) {
+    if (!LoadPath(request.operands.empty() ? "." : request.operands[0], false, false, file)) {
         return 2;
     }
     std::vector<CatalogueEntry> entries = request.stored ? StoredEntries() : ShownEntries();
@@ -289,8 +269,8 @@ bool IsDescriptionFileName(const std::string& name) {
     if (!NamesIgnoreCase) {
         return name == DescriptionFileName;
     }
-    return std::equal(name.begin(), name.end(), DescriptionFileName,
-                      DescriptionFileName + sizeof DescriptionFileName - 1,
+    std::string_view wanted = DescriptionFileName;
+    return std::equal(name.begin(), name.end(), wanted.begin(), wanted.end(),
                       [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
 }
 
@@ -313,7 +293,7 @@ int Find(const Request& request) {
         std::string reason;
         if (!EnterFolder(start, reason) || !EnterFolder(root, reason)) {
             progress.Clear();
-            ReportError(ProblemLine("The folder", root, "cannot be listed", reason));
+            ReportProblem(ProblemLine("The folder", root, "cannot be listed", reason));
             continue;
         }
         std::vector<std::string> pending = {CurrentFolderUtf8()};
@@ -325,12 +305,12 @@ int Find(const Request& request) {
             std::vector<std::string> names, subfolders;
             if (!EnterFolder(folder, reason)) {
                 progress.Clear();
-                ReportError(ProblemLine("The folder", folder, "cannot be listed", reason));
+                ReportProblem(ProblemLine("The folder", folder, "cannot be listed", reason));
                 continue;
             }
             if (!ListCatalogueFolder(file, names, &subfolders, problem)) {
                 progress.Clear();
-                ReportError(problem);
+                ReportProblem(problem);
                 atRoot = false;
                 continue;
             }
@@ -350,7 +330,7 @@ int Find(const Request& request) {
             if (!LoadCatalogue(fileName, JoinedPath(folder, fileName), std::move(names), false, file,
                                problem)) {
                 progress.Clear();
-                ReportError(problem);
+                ReportProblem(problem);
                 continue;
             }
             // The tables are looked at in place: most entries do not match, and need no copy.
@@ -397,7 +377,7 @@ void ReportMarkers(const std::string& text, const std::string& where, bool& any)
 
 int Check(const Request& request) {
     LoadedFile file;
-    if (!LoadPath(request.operands.empty() ? "." : request.operands[0], true, file)) {
+    if (!LoadPath(request.operands.empty() ? "." : request.operands[0], true, false, file)) {
         return 2;
     }
     bool any = false;
@@ -469,7 +449,8 @@ int RunQmdesc(const std::vector<std::string>& arguments) {
     if (request.verb.empty()) {
         return UsageError("no command given");
     }
-    if (request.verb != "show" && request.verb != "find" && request.verb != "check") {
+    static const char* const verbs[] = {"show", "find", "check", "set", "relink"};
+    if (std::find(std::begin(verbs), std::end(verbs), request.verb) == std::end(verbs)) {
         return UsageError("unknown command '" + request.verb + "'");
     }
     if (!CheckOptions(request, problem)) {
@@ -480,6 +461,12 @@ int RunQmdesc(const std::vector<std::string>& arguments) {
     }
     if (request.verb == "show") {
         return Show(request);
+    }
+    if (request.verb == "set") {
+        return SetDescription(request.operands, request.write);
+    }
+    if (request.verb == "relink") {
+        return Relink(request.operands, request.write);
     }
     return request.verb == "find" ? Find(request) : Check(request);
 }

@@ -73,18 +73,23 @@ Output Qmdesc(const std::string& folder, const std::vector<std::string>& argumen
 class QmdescTree : public TestFolder {
   public:
     QmdescTree() : TestFolder(false) {
-        for (const char* folder : {"garden", "odd", "faults", "tree/a", "tree/a-locked", "tree/broken"}) {
+        for (const char* folder : {"garden", "odd", "faults", "tree/a", "tree/a-locked", "tree/broken",
+                                   "w/edit", "w/moved", "w/read-only", "w/fresh"}) {
             std::filesystem::create_directories(PathOf(folder));
         }
         Write("garden/file descriptions.desc", WorkedExampleBytes(PathOf("garden")));
         Write("tree/a/file descriptions.desc", WorkedExampleBytes(PathOf("tree/a")));
+        for (const char* folder : {"w/edit", "w/moved", "w/read-only"}) {
+            Write(std::string(folder) + "/file descriptions.desc", WorkedExampleBytes(PathOf(folder)));
+        }
         Write("tree/a-locked/file descriptions.desc", WorkedExampleBytes(PathOf("tree/a-locked")));
         std::filesystem::create_directory(PathOf("tree/broken/file descriptions.desc"));
         std::filesystem::create_directory_symlink("..", PathOf("tree/a/up"));
         for (const char* file :
              {"garden/pond.jpg", "garden/tree.jpg", "tree/a/pond.jpg", "tree/a-locked/pond.jpg",
               "odd/ blank .txt", "odd/café.txt", "odd/a,\"b\".txt", "odd/<&\">.txt", "faults/pond.jpg",
-              "faults/Ω.txt", "faults/Σ.txt"}) {
+              "faults/Ω.txt", "faults/Σ.txt", "w/edit/pond.jpg", "w/moved/shed.txt", "w/read-only/pond.jpg",
+              "w/fresh/a.txt"}) {
             Write(file, "x");
         }
         Write("odd/file descriptions.desc",
@@ -96,6 +101,7 @@ class QmdescTree : public TestFolder {
                                                    Block("?.txt", "says <file> inside") + "\x1A tail");
         Write("notdesc.txt", "hello");
         chmod(PathOf("tree/a-locked").c_str(), 0);
+        chmod(PathOf("w/read-only/file descriptions.desc").c_str(), 0444);
     }
 };
 
@@ -109,6 +115,8 @@ struct Invocation {
     std::string firstError;  // a prefix of the first line; "{F}" too
     int code;
     bool asNobody = false;
+    const char* file = nullptr;                   // a file a write may change
+    std::string (*after)(std::string) = nullptr;  // its bytes after, from those before; null: unchanged
 };
 
 std::string WithTree(std::string text, const std::string& tree) {
@@ -203,7 +211,8 @@ const Invocation Invocations[] = {
      Compare::Exact,
      "{F}/faults/pond.jpg: first\n{F}/garden/pond.jpg: The pond after cleaning.\n{F}/tree/a/pond.jpg: The "
      "pond after cleaning.\n"
-     "{F}/tree/a-locked/pond.jpg: The pond after cleaning.\n",
+     "{F}/tree/a-locked/pond.jpg: The pond after cleaning.\n{F}/w/edit/pond.jpg: The pond after cleaning.\n"
+     "{F}/w/read-only/pond.jpg: The pond after cleaning.\n",
      BrokenError,
      0},
     {"find names a folder it cannot read and goes on",
@@ -308,6 +317,109 @@ const Invocation Invocations[] = {
      "qmdesc: --regex is for find, not check",
      2},
     {"the version", {"--version"}, Compare::Exact, "qmdesc " QUILLMARK_VERSION_TEXT "\n", "", 0},
+    // Writes, in the order they run: each row's file as the one before left it.
+    {"set keeps what the file holds of a gone entry",
+     {"set", "w/edit", "pond.jpg", "A clean pond.\nWith fish."},
+     Compare::Exact,
+     "",
+     "qmdesc: kept the description of shed plan.txt, which is not in the folder",
+     0,
+     false,
+     "w/edit/file descriptions.desc",
+     [](std::string bytes) {
+         return bytes.replace(bytes.find("The pond after cleaning."), 24, "A clean pond.\r\r\nWith fish.");
+     }},
+    {"set of the same text writes nothing",
+     {"set", "w/edit/file descriptions.desc", "pond.jpg", "A clean pond.\r\nWith fish."},
+     Compare::Exact,
+     "",
+     "",
+     0,
+     false,
+     "w/edit/file descriptions.desc"},
+    {"set of an empty text removes, --drop-gone drops",
+     {"set", "w/edit", "pond.jpg", "", "--drop-gone"},
+     Compare::Exact,
+     "",
+     "qmdesc: dropped the description of shed plan.txt",
+     0,
+     false,
+     "w/edit/file descriptions.desc",
+     [](std::string bytes) {
+         size_t blocks = bytes.find("\r\n<file>");
+         return bytes.erase(blocks, bytes.rfind("\r\n</file_description_data>") - blocks);
+     }},
+    {"set of a name not listed",
+     {"set", "w/edit", "shed plan.txt", "x"},
+     Compare::Exact,
+     "",
+     "qmdesc: shed plan.txt is not in the folder {F}/w/edit",
+     2,
+     false,
+     "w/edit/file descriptions.desc"},
+    {"set of a text the code page cannot hold",
+     {"set", "w/moved", "shed.txt", "Ω"},
+     Compare::Exact,
+     "",
+     "qmdesc: the description of shed.txt holds a character the code page cannot hold",
+     2,
+     false,
+     "w/moved/file descriptions.desc"},
+    {"relink after a rename outside",
+     {"relink", "w/moved", "shed plan.txt", "shed.txt"},
+     Compare::Exact,
+     "",
+     "qmdesc: kept the description of pond.jpg, which is not in the folder",
+     0,
+     false,
+     "w/moved/file descriptions.desc",
+     [](std::string bytes) {
+         // The listed entry comes first, the gone one after it.
+         size_t pond = bytes.find("\r\n<file>"), shed = bytes.find("\r\n<file>", pond + 1);
+         size_t end = bytes.rfind("\r\n</file_description_data>");
+         std::string shedBlock = bytes.substr(shed, end - shed), pondBlock = bytes.substr(pond, shed - pond);
+         shedBlock.replace(shedBlock.find("shed plan.txt"), 13, "shed.txt");
+         return bytes.replace(pond, end - pond, shedBlock + pondBlock);
+     }},
+    {"relink onto a described entry",
+     {"relink", "w/moved", "pond.jpg", "shed.txt"},
+     Compare::Exact,
+     "",
+     "qmdesc: shed.txt has a description already; --overwrite replaces it",
+     2,
+     false,
+     "w/moved/file descriptions.desc"},
+    {"relink of a name whose entry is there",
+     {"relink", "w/moved", "shed.txt", "shed.txt"},
+     Compare::Exact,
+     "",
+     "qmdesc: shed.txt is no stored name whose entry is gone",
+     2,
+     false,
+     "w/moved/file descriptions.desc"},
+    {"a write that fails leaves the file",
+     {"set", "w/read-only", "pond.jpg", "x"},
+     Compare::Exact,
+     "",
+     "qmdesc: The description file {F}/w/read-only/file descriptions.desc cannot be written: The file is "
+     "read-only.",
+     2,
+     false,
+     "w/read-only/file descriptions.desc"},
+    {"set in a folder without a description file makes one",
+     {"set", "w/fresh", "a.txt", "Hello"},
+     Compare::Exact,
+     "",
+     "",
+     0,
+     false,
+     "w/fresh/file descriptions.desc",
+     [](std::string) {
+         return std::string(
+             "<?xml version=\"1.0\"?>\r\n\r\n<file_description_data>\r\n\r\n<folder_name>{F}/w/fresh"
+             "</folder_name>\r\n\r\n\r\n<file>\r\n<file_name>a.txt</file_name>\r\n<file_description>"
+             "\r\nHello\r\n</file_description>\r\n</file>\r\n\r\n</file_description_data>");
+     }},
 };
 
 TEST(Qmdesc, Invocations) {
@@ -317,7 +429,12 @@ TEST(Qmdesc, Invocations) {
         for (const std::string& argument : c.arguments) {
             arguments.push_back(WithTree(argument, tree.Path()));
         }
+        std::string before = c.file != nullptr ? tree.Read(c.file) : std::string();
         Output got = Qmdesc(tree.Path(), arguments, c.asNobody);
+        if (c.file != nullptr) {
+            EXPECT_EQ(tree.Read(c.file), c.after != nullptr ? WithTree(c.after(before), tree.Path()) : before)
+                << c.what;
+        }
         std::string out = WithTree(c.out, tree.Path());
         switch (c.compare) {
             case Compare::Exact:
