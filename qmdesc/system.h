@@ -14,6 +14,10 @@ bool UseCodePage(unsigned codePage, std::string& reason);
 // UTF-8 of code-page bytes; a byte the code page does not define becomes U+FFFD, never nothing.
 std::string Utf8OfCodePage(std::string_view bytes);
 
+// UTF-8 of bytes in the OEM code page that goes with the code page (850 with 1252, 866 with 1251; the
+// system's OEM code page on Windows), as Utf8OfCodePage.
+std::string Utf8OfOemCodePage(std::string_view bytes);
+
 // Code-page bytes of UTF-8 text, as Windows' A functions spell a name: "?" for a character the code
 // page cannot hold.
 std::string CodePageOfUtf8(std::string_view utf8);

@@ -92,6 +92,21 @@ std::string Utf8OfCodePage(std::string_view bytes) {
     return Convert(bytes, "UTF-8", CodePageName.c_str(), "\xEF\xBF\xBD");
 }
 
+std::string Utf8OfOemCodePage(std::string_view bytes) {
+    // The OEM code page of the Windows locales that use each ANSI one.
+    static const std::pair<const char*, const char*> oem[] = {
+        {"CP1250", "CP852"}, {"CP1251", "CP866"}, {"CP1252", "CP850"},
+        {"CP1253", "CP737"}, {"CP1254", "CP857"}, {"CP1255", "CP862"},
+        {"CP1256", "CP720"}, {"CP1257", "CP775"}, {"CP1258", "CP1258"}};
+    const char* name = CodePageName.c_str();  // the double-byte code pages are their own OEM ones
+    for (const auto& [ansi, its] : oem) {
+        if (CodePageName == ansi) {
+            name = its;
+        }
+    }
+    return IsAscii(bytes) ? std::string(bytes) : Convert(bytes, "UTF-8", name, "\xEF\xBF\xBD");
+}
+
 std::string CodePageOfUtf8(std::string_view utf8) {
     if (IsAscii(utf8)) {
         return std::string(utf8);

@@ -50,6 +50,10 @@ std::string Utf8OfCodePage(std::string_view bytes) {
     return BytesOf(CP_UTF8, WideOf(CodePage, bytes));
 }
 
+std::string Utf8OfOemCodePage(std::string_view bytes) {
+    return BytesOf(CP_UTF8, WideOf(CP_OEMCP, bytes));
+}
+
 std::string CodePageOfUtf8(std::string_view utf8) {
     return BytesOf(CodePage, WideOf(CP_UTF8, utf8));
 }

@@ -21,12 +21,15 @@ const char Usage[] =
     "usage: qmdesc show [PATH] [--stored] [--format text|csv|json|html]\n"
     "       qmdesc find TEXT [FOLDER...] [--regex] [--stored] [--format text|csv|json]\n"
     "       qmdesc check [PATH]\n"
-    "       qmdesc set PATH NAME TEXT|- [--drop-gone]\n"
+    "       qmdesc set PATH NAME TEXT|- [--encoding ansi] [--drop-gone]\n"
     "       qmdesc relink PATH OLD NEW [--overwrite] [--drop-gone]\n"
+    "       qmdesc import PATH FILE.csv [--encoding ansi] [--overwrite] [--dry-run] [--drop-gone]\n"
+    "       qmdesc import --descript-ion PATH [--encoding ansi|oem|utf8] [--overwrite] [--dry-run]\n"
+    "       qmdesc export --descript-ion PATH [--encoding utf8] [--overwrite]\n"
     "       qmdesc --help | --version\n";
 
 const char Help[] =
-    "qmdesc finds, shows and checks the descriptions Quillmark keeps in \"file descriptions.desc\".\n"
+    "qmdesc finds, shows, checks and sets the descriptions Quillmark keeps in \"file descriptions.desc\".\n"
     "\n"
     "  show [PATH]         the folder's description and every entry with its description, as Quillmark\n"
     "                      shows them; PATH is a description file or its folder (default: this folder)\n"
@@ -41,12 +44,21 @@ const char Help[] =
     "    --format F        text (default), csv or json\n"
     "  check [PATH]        what to know before the next save: descriptions whose entry is gone, names\n"
     "                      stored twice, marker text, Ctrl+Z bytes, names the code page spells alike\n"
-    "  set PATH NAME TEXT  gives the entry NAME the description TEXT (- reads it from standard input);\n"
-    "                      an empty TEXT removes it\n"
+    "  set PATH NAME TEXT  gives the entry NAME the description TEXT (- reads it from standard input,\n"
+    "                      UTF-8, or the code page with --encoding ansi); an empty TEXT removes it\n"
     "  relink PATH OLD NEW gives the entry NEW the stored description of OLD, an entry renamed or moved\n"
     "                      outside Quillmark, and drops OLD's\n"
     "    --overwrite       replace the description NEW has\n"
-    "  set and relink keep the stored descriptions of entries that are gone, and name them;\n"
+    "  import PATH FILE.csv\n"
+    "                      sets descriptions from a CSV of name,description (UTF-8; --encoding ansi:\n"
+    "                      the code page); entries that have another description keep it unless\n"
+    "                      --overwrite; --dry-run prints what would change\n"
+    "  import --descript-ion PATH\n"
+    "                      the same from the folder's descript.ion\n"
+    "  export --descript-ion PATH\n"
+    "                      writes the folder's descript.ion (--encoding utf8: UTF-8; --overwrite: over\n"
+    "                      one that exists)\n"
+    "  set, relink and import keep the stored descriptions of entries that are gone, and name them;\n"
     "    --drop-gone       drops them instead, as Quillmark's Save does\n"
     "  --codepage N        the code page of names and descriptions (default: the system's ANSI one;\n"
     "                      1252 outside Windows)\n"
@@ -86,8 +98,9 @@ bool ParseArguments(const std::vector<std::string>& arguments, Request& request,
         }
         std::string value;
         size_t equals = argument.find('=');
-        bool takesValue =
-            argument.compare(0, equals, "--format") == 0 || argument.compare(0, equals, "--codepage") == 0;
+        bool takesValue = argument.compare(0, equals, "--format") == 0 ||
+                          argument.compare(0, equals, "--codepage") == 0 ||
+                          argument.compare(0, equals, "--encoding") == 0;
         if (takesValue) {
             if (equals != std::string::npos) {
                 value = argument.substr(equals + 1);
@@ -112,6 +125,16 @@ bool ParseArguments(const std::vector<std::string>& arguments, Request& request,
             request.write.overwrite = true;
         } else if (argument == "--drop-gone") {
             request.write.dropGone = true;
+        } else if (argument == "--dry-run") {
+            request.write.dryRun = true;
+        } else if (argument == "--descript-ion") {
+            request.write.descriptIon = true;
+        } else if (argument == "--encoding") {
+            if (value != "ansi" && value != "oem" && value != "utf8") {
+                problem = "unknown encoding '" + value + "' for --encoding";
+                return false;
+            }
+            request.write.encoding = value;
         } else if (argument == "--format") {
             if (!FormatOfName(value, request.format)) {
                 problem = "unknown format '" + value + "' for --format";
@@ -145,14 +168,28 @@ bool CheckOptions(const Request& request, std::string& problem) {
         problem = "--format is for show and find, not check";
     } else if (request.format == Format::Html && verb == "find") {
         problem = "find prints text, csv or json, not html";
-    } else if (request.write.overwrite && verb != "relink") {
-        problem = "--overwrite is for relink, not " + verb;
-    } else if (request.write.dropGone && verb != "relink" && verb != "set") {
-        problem = "--drop-gone is for set and relink, not " + verb;
+    } else if (request.write.overwrite && verb != "relink" && verb != "import" && verb != "export") {
+        problem = "--overwrite is for relink, import and export, not " + verb;
+    } else if (request.write.dropGone && verb != "relink" && verb != "set" && verb != "import") {
+        problem = "--drop-gone is for set, relink and import, not " + verb;
+    } else if ((request.write.dryRun && verb != "import") ||
+               (!request.write.encoding.empty() && verb != "import" && verb != "export" && verb != "set")) {
+        problem = std::string(request.write.dryRun ? "--dry-run is for import"
+                                                   : "--encoding is for set, import and export") +
+                  ", not " + verb;
+    } else if (request.write.descriptIon != (verb == "export") && verb != "import") {
+        problem = verb == "export" ? "export writes only a descript.ion: give --descript-ion"
+                                   : "--descript-ion is for import and export, not " + verb;
+    } else if ((verb == "import" || verb == "export") &&
+               request.operands.size() != (request.write.descriptIon ? 1u : 2u)) {
+        problem = verb + (request.write.descriptIon ? " --descript-ion takes PATH" : " takes PATH FILE.csv");
+    } else if (verb == "export" && request.write.encoding == "oem") {
+        problem = "export writes the code page or, with --encoding utf8, UTF-8";
     } else if ((verb == "set" || verb == "relink") && request.operands.size() != 3) {
         problem = verb + (verb == "set" ? " takes PATH NAME TEXT" : " takes PATH OLD NEW") +
                   (request.operands.size() > 3 ? "; '" + request.operands[3] + "' is one too many" : "");
-    } else if ((request.stored || request.formatGiven) && (verb == "set" || verb == "relink")) {
+    } else if ((request.stored || request.formatGiven) && verb != "show" && verb != "find" &&
+               verb != "check") {
         problem =
             std::string(request.stored ? "--stored" : "--format") + " is for show and find, not " + verb;
     } else if ((verb == "show" || verb == "check") && request.operands.size() > 1) {
@@ -449,7 +486,7 @@ int RunQmdesc(const std::vector<std::string>& arguments) {
     if (request.verb.empty()) {
         return UsageError("no command given");
     }
-    static const char* const verbs[] = {"show", "find", "check", "set", "relink"};
+    static const char* const verbs[] = {"show", "find", "check", "set", "relink", "import", "export"};
     if (std::find(std::begin(verbs), std::end(verbs), request.verb) == std::end(verbs)) {
         return UsageError("unknown command '" + request.verb + "'");
     }
@@ -467,6 +504,12 @@ int RunQmdesc(const std::vector<std::string>& arguments) {
     }
     if (request.verb == "relink") {
         return Relink(request.operands, request.write);
+    }
+    if (request.verb == "import") {
+        return Import(request.operands, request.write);
+    }
+    if (request.verb == "export") {
+        return ExportDescriptIon(request.operands, request.write);
     }
     return request.verb == "find" ? Find(request) : Check(request);
 }

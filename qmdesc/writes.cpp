@@ -1,10 +1,13 @@
 #include "qmdesc/writes.h"
 
+#include <unordered_map>
 #include <unordered_set>
 
 #include "descfile/text_helpers.h"
 #include "descfile/writer.h"
 #include "qmdesc/catalogue.h"
+#include "qmdesc/formats.h"
+#include "qmdesc/import_formats.h"
 #include "qmdesc/system.h"
 #include "store/folder_enum.h"
 #include "store/tables.h"
@@ -90,7 +93,178 @@ bool StoredText(const std::string& utf8, std::string& text) {
     return true;
 }
 
+const char DescriptIonName[] = "descript.ion";
+
+// Sets the descriptions rows bring in, as the user's options say; a CSV's rows are strict (a name given
+// twice refuses the import), a descript.ion's are not (the first line of a name counts). Returns the
+// exit code.
+int ApplyRows(const std::vector<ImportedRow>& rows,
+              std::vector<std::string> problems,
+              const LoadedFile& file,
+              const WriteOptions& options,
+              bool strict) {
+    std::unordered_map<std::wstring, std::vector<int>> folded;
+    for (int i = 0; i < FileCount; ++i) {
+        folded[FoldedCase(WideOfUtf8(Utf8OfCodePage(FolderFiles[i])))].push_back(i);
+    }
+    std::unordered_map<std::string, size_t> firstLine;
+    std::unordered_map<int, size_t> entryLine;
+    std::vector<std::pair<int, std::string>> changes;
+    std::string notes;
+    for (const ImportedRow& row : rows) {
+        std::string where = "line " + std::to_string(row.line) + ": ", name, text;
+        if (!ExactCodePageOfUtf8(row.name, name)) {
+            problems.push_back(where + "the name " + row.name +
+                               " holds a character the code page cannot hold");
+            continue;
+        }
+        if (!StoredText(row.text, text)) {
+            problems.push_back(where + "the description of " + row.name +
+                               " holds a character the code page cannot hold");
+            continue;
+        }
+        auto [first, fresh] = firstLine.emplace(name, row.line);
+        if (!fresh) {
+            std::string twice =
+                where + row.name + " is given twice, first on line " + std::to_string(first->second);
+            strict ? problems.push_back(twice) : void(notes += "qmdesc: " + twice + "; skipped\n");
+            continue;
+        }
+        // An empty description removes nothing: set does that.
+        if (TrimText(text).empty()) {
+            continue;
+        }
+        int index = ListedIndex(name);
+        if (index < 0) {
+            auto match = folded.find(FoldedCase(WideOfUtf8(row.name)));
+            if (match == folded.end() || match->second.size() > 1) {
+                notes += "qmdesc: " + where + row.name +
+                         (match == folded.end() ? " is not in the folder"
+                                                : " names several entries but for letter case") +
+                         "; skipped\n";
+                continue;
+            }
+            index = match->second[0];
+        }
+        // Two names that go to one entry: the first counts.
+        auto [earlier, firstForEntry] = entryLine.emplace(index, row.line);
+        if (!firstForEntry) {
+            std::string twice =
+                where + row.name + " names the entry of line " + std::to_string(earlier->second) + " again";
+            strict ? problems.push_back(twice) : void(notes += "qmdesc: " + twice + "; skipped\n");
+            continue;
+        }
+        const std::string& current = FolderDescriptions[index];
+        if (current == TrimText(text)) {
+            continue;
+        }
+        if (!current.empty() && !options.overwrite) {
+            notes += "qmdesc: " + where + Utf8OfCodePage(FolderFiles[index]) +
+                     " keeps its description (--overwrite replaces it)\n";
+            continue;
+        }
+        changes.emplace_back(index, text);
+    }
+    if (!problems.empty()) {
+        for (const std::string& problem : problems) {
+            ReportProblem(problem);
+        }
+        ReportProblem("nothing was written");
+        return 2;
+    }
+    WriteError(notes);
+    if (options.dryRun) {
+        for (const auto& [index, text] : changes) {
+            WriteOutput(Utf8OfCodePage(FolderFiles[index]) + ": " +
+                        Utf8OfCodePage(FirstLine(TrimText(text))) + "\n");
+        }
+        return 0;
+    }
+    if (changes.empty()) {
+        return 0;
+    }
+    for (auto& [index, text] : changes) {
+        FolderDescriptions[index] = std::move(text);
+    }
+    return WriteCatalogue(file, options.dropGone);
+}
+
+// One line of a descript.ion file in UTF-8, from the code page, the OEM code page or UTF-8.
+std::string Utf8OfUtf8Line(std::string_view bytes) {
+    return Utf8OfWide(WideOfUtf8(bytes));
+}
+
 }  // namespace
+
+int Import(const std::vector<std::string>& operands, const WriteOptions& options) {
+    std::string bytes, reason;
+    std::vector<ImportedRow> rows;
+    std::vector<std::string> problems;
+    if (!options.descriptIon) {
+        // The CSV's path is taken from where qmdesc started, before it enters the folder.
+        if (!ReadWholeFile(CoreFileName(operands[1]), bytes, nullptr, &reason)) {
+            ReportProblem(ProblemLine("The file", operands[1], "cannot be read", reason));
+            return 2;
+        }
+        // A byte-order mark wins over --encoding.
+        bool ansi = options.encoding == "ansi" && bytes.compare(0, 3, "\xEF\xBB\xBF") != 0;
+        rows = ReadCsvRows(ansi ? Utf8OfCodePage(bytes) : bytes, problems);
+    }
+    LoadedFile file;
+    if (!LoadPath(operands[0], false, true, file)) {
+        return 2;
+    }
+    if (options.descriptIon) {
+        if (!ReadWholeFile(DescriptIonName, bytes, nullptr, &reason)) {
+            ReportProblem(
+                ProblemLine("The file", JoinedPath(file.folder, DescriptIonName), "cannot be read", reason));
+            return 2;
+        }
+        DescriptIonEncoding given = options.encoding == "oem"    ? DescriptIonEncoding::Oem
+                                    : options.encoding == "utf8" ? DescriptIonEncoding::Utf8
+                                                                 : DescriptIonEncoding::CodePage;
+        switch (EncodingOfDescriptIon(bytes, given, !options.encoding.empty())) {
+            case DescriptIonEncoding::CodePage:
+                rows = ReadDescriptIonRows(bytes, Utf8OfCodePage);
+                break;
+            case DescriptIonEncoding::Oem:
+                rows = ReadDescriptIonRows(bytes, Utf8OfOemCodePage);
+                break;
+            case DescriptIonEncoding::Utf8:
+                rows = ReadDescriptIonRows(bytes, Utf8OfUtf8Line);
+                break;
+        }
+    }
+    return ApplyRows(rows, problems, file, options, !options.descriptIon);
+}
+
+int ExportDescriptIon(const std::vector<std::string>& operands, const WriteOptions& options) {
+    LoadedFile file;
+    if (!LoadPath(operands[0], false, false, file)) {
+        return 2;
+    }
+    std::string target = JoinedPath(CurrentFolderPath(), DescriptIonName);
+    if (StampOfFile(target).exists && !options.overwrite) {
+        ReportProblem(JoinedPath(file.folder, DescriptIonName) + " exists; --overwrite replaces it");
+        return 2;
+    }
+    bool utf8 = options.encoding == "utf8";
+    std::string bytes = utf8 ? "\xEF\xBB\xBF" : "";
+    for (int i = 0; i < FileCount; ++i) {
+        if (!FolderDescriptions[i].empty()) {
+            bytes +=
+                utf8 ? DescriptIonLine(Utf8OfCodePage(FolderFiles[i]), Utf8OfCodePage(FolderDescriptions[i]))
+                     : DescriptIonLine(FolderFiles[i], FolderDescriptions[i]);
+        }
+    }
+    std::string reason;
+    if (!ReplaceFileContent(target, bytes, reason)) {
+        ReportProblem(
+            ProblemLine("The file", JoinedPath(file.folder, DescriptIonName), "cannot be written", reason));
+        return 2;
+    }
+    return 0;
+}
 
 int SetDescription(const std::vector<std::string>& operands, const WriteOptions& options) {
     LoadedFile file;
@@ -103,7 +277,11 @@ int SetDescription(const std::vector<std::string>& operands, const WriteOptions&
         ReportProblem(operands[1] + " is not in the folder " + file.folder);
         return 2;
     }
-    if (!StoredText(operands[2] == "-" ? ReadStandardInput() : operands[2], text)) {
+    std::string given = operands[2] == "-" ? ReadStandardInput() : operands[2];
+    if (operands[2] == "-" && options.encoding == "ansi") {
+        given = Utf8OfCodePage(given);
+    }
+    if (!StoredText(given, text)) {
         ReportProblem("the description of " + operands[1] + " holds a character the code page cannot hold");
         return 2;
     }

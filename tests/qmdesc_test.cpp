@@ -32,7 +32,8 @@ std::string Quoted(const std::string& text) {
 // Runs a shell command in folder; its output and the first line of what it wrote on standard error.
 Output RunIn(const std::string& folder, const std::string& command) {
     std::string errors = folder + "/.errors";
-    FILE* pipe = popen(("cd " + Quoted(folder) + " && " + command + " 2>" + Quoted(errors)).c_str(), "r");
+    FILE* pipe =
+        popen(("cd " + Quoted(folder) + " && { " + command + "; } 2>" + Quoted(errors)).c_str(), "r");
     Output result;
     char buffer[4096];
     for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
@@ -74,7 +75,7 @@ class QmdescTree : public TestFolder {
   public:
     QmdescTree() : TestFolder(false) {
         for (const char* folder : {"garden", "odd", "faults", "tree/a", "tree/a-locked", "tree/broken",
-                                   "w/edit", "w/moved", "w/read-only", "w/fresh"}) {
+                                   "w/edit", "w/moved", "w/read-only", "w/fresh", "w/csv", "w/dion"}) {
             std::filesystem::create_directories(PathOf(folder));
         }
         Write("garden/file descriptions.desc", WorkedExampleBytes(PathOf("garden")));
@@ -86,10 +87,12 @@ class QmdescTree : public TestFolder {
         std::filesystem::create_directory(PathOf("tree/broken/file descriptions.desc"));
         std::filesystem::create_directory_symlink("..", PathOf("tree/a/up"));
         for (const char* file :
-             {"garden/pond.jpg", "garden/tree.jpg", "tree/a/pond.jpg", "tree/a-locked/pond.jpg",
-              "odd/ blank .txt", "odd/café.txt", "odd/a,\"b\".txt", "odd/<&\">.txt", "faults/pond.jpg",
-              "faults/Ω.txt", "faults/Σ.txt", "w/edit/pond.jpg", "w/moved/shed.txt", "w/read-only/pond.jpg",
-              "w/fresh/a.txt"}) {
+             {"garden/pond.jpg",  "garden/tree.jpg",      "tree/a/pond.jpg",    "tree/a-locked/pond.jpg",
+              "odd/ blank .txt",  "odd/café.txt",         "odd/a,\"b\".txt",    "odd/<&\">.txt",
+              "faults/pond.jpg",  "faults/Ω.txt",         "faults/Σ.txt",       "w/edit/pond.jpg",
+              "w/moved/shed.txt", "w/read-only/pond.jpg", "w/fresh/a.txt",      "w/csv/tree.jpg",
+              "w/csv/pond.jpg",   "w/csv/README.TXT",     "w/dion/big oak.jpg", "w/dion/readme.txt",
+              "w/dion/café.txt"}) {
             Write(file, "x");
         }
         Write("odd/file descriptions.desc",
@@ -100,6 +103,18 @@ class QmdescTree : public TestFolder {
                                                    Block("pond.jpg", "first") + Block("pond.jpg", "second") +
                                                    Block("?.txt", "says <file> inside") + "\x1A tail");
         Write("notdesc.txt", "hello");
+        Write("in.csv",
+              "name,description\r\ntree.jpg,\"An oak\r\nline 2\"\r\npond.jpg,New pond\r\nnosuch.txt,x\r\n"
+              "readme.txt,Read me\r\n");
+        Write("bad.csv", "name,description\r\ntree.jpg,a\r\ntree.jpg,b\r\n\"bad\"x,y\r\npond.jpg,\"Ω\"\r\n");
+        Write("other.csv",
+              "\xEF\xBB\xBF"
+              "Description,Name\nOther pond,pond.jpg\n");
+        // Quoted names, a multi-line ending, a tab, upper case for lower, a name twice, in UTF-8.
+        Write("w/dion/descript.ion",
+              "\"big oak.jpg\" An oak\\nwith two lines\x04\xC2\r\nREADME.TXT\t  Read me  \r\ncafé.txt Café "
+              "crème\r\n\r\n"
+              "readme.txt second\r\n");
         chmod(PathOf("tree/a-locked").c_str(), 0);
         chmod(PathOf("w/read-only/file descriptions.desc").c_str(), 0444);
     }
@@ -406,6 +421,71 @@ const Invocation Invocations[] = {
      2,
      false,
      "w/read-only/file descriptions.desc"},
+    {"import --dry-run",
+     {"import", "w/csv", "in.csv", "--dry-run"},
+     Compare::SortedLines,
+     "README.TXT: Read me\npond.jpg: New pond\ntree.jpg: An oak\n",
+     "qmdesc: line 5: nosuch.txt is not in the folder; skipped",
+     0,
+     false,
+     "w/csv/file descriptions.desc"},
+    {"import",
+     {"import", "w/csv", "in.csv"},
+     Compare::Exact,
+     "",
+     "qmdesc: line 5: nosuch.txt is not in the folder",
+     0},
+    {"what import set",
+     {"show", "--stored", "w/csv"},
+     Compare::SortedLines,
+     "Folder {F}/w/csv\nREADME.TXT: Read me\npond.jpg: New pond\ntree.jpg: An oak\n    line 2\n",
+     "",
+     0},
+    {"import of bad rows writes nothing",
+     {"import", "w/csv", "bad.csv"},
+     Compare::Exact,
+     "",
+     "qmdesc: line 4: a quote out of place",
+     2,
+     false,
+     "w/csv/file descriptions.desc"},
+    {"import keeps a description",
+     {"import", "w/csv", "other.csv"},
+     Compare::Exact,
+     "",
+     "qmdesc: line 2: pond.jpg keeps its description (--overwrite replaces it)",
+     0,
+     false,
+     "w/csv/file descriptions.desc"},
+    {"import --descript-ion",
+     {"import", "--descript-ion", "w/dion"},
+     Compare::Exact,
+     "",
+     "qmdesc: line 5: readme.txt names the entry of line 2 again; skipped",
+     0,
+     false,
+     "w/dion/descript.ion"},
+    {"what the descript.ion brought",
+     {"show", "--stored", "w/dion"},
+     Compare::SortedLines,
+     "Folder {F}/w/dion\nbig oak.jpg: An oak\n    with two lines\ncafé.txt: Café crème\nreadme.txt: Read "
+     "me\n",
+     "",
+     0},
+    {"export keeps a descript.ion",
+     {"export", "--descript-ion", "w/dion"},
+     Compare::Exact,
+     "",
+     "qmdesc: {F}/w/dion/descript.ion exists; --overwrite replaces it",
+     2,
+     false,
+     "w/dion/descript.ion"},
+    {"export without --descript-ion",
+     {"export", "w/dion"},
+     Compare::Exact,
+     "",
+     "qmdesc: export writes only a descript.ion: give --descript-ion",
+     2},
     {"set in a folder without a description file makes one",
      {"set", "w/fresh", "a.txt", "Hello"},
      Compare::Exact,
@@ -451,6 +531,45 @@ TEST(Qmdesc, Invocations) {
             << c.what;
         EXPECT_EQ(got.code, c.code) << c.what;
     }
+}
+
+// What show --format csv and export --descript-ion write, imported back with --overwrite after the
+// descriptions were changed, gives back the file byte for byte.
+TEST(Qmdesc, ExportsImportBack) {
+    TestFolder folder(false);
+    folder.Write("file descriptions.desc", WorkedExampleBytes(folder.Path()));
+    folder.Write("pond.jpg", "x");
+    folder.Write("shed plan.txt", "x");
+    std::string q = Quoted(QMDESC_PROGRAM);
+    std::string change = q + " set . pond.jpg changed && " + q + " set . 'shed plan.txt' 'changed too' && ";
+    Output got =
+        RunIn(folder.Path(),
+              // The first write puts the blocks in the folder's listing order, as a save does.
+              q + " set . pond.jpg x && " + q + " set . pond.jpg 'The pond after cleaning.' && " +
+                  "cp 'file descriptions.desc' saved && " + q + " show --format csv > saved.csv && " +
+                  change + q + " import . saved.csv --overwrite && cmp saved 'file descriptions.desc' && " +
+                  q + " export --descript-ion . && " + change + q +
+                  " import --descript-ion . --overwrite && cmp saved 'file descriptions.desc' && echo same");
+    EXPECT_EQ(got.out, "same\n") << got.firstError;
+}
+
+// A description file another program changes between qmdesc's read and its write is left as that
+// program wrote it. qmdesc opens descript.ion, a pipe here, only once it has read the description file.
+TEST(Qmdesc, AFileChangedSinceItWasReadIsLeftAlone) {
+    TestFolder folder(false);
+    std::string bytes = WorkedExampleBytes(folder.Path());
+    folder.Write("file descriptions.desc", bytes);
+    folder.Write("pond.jpg", "x");
+    Output got = RunIn(folder.Path(),
+                       "mkfifo descript.ion && { (exec 3>descript.ion; printf ' ' >> 'file "
+                       "descriptions.desc'; echo 'pond.jpg New' >&3) & } && " +
+                           Quoted(QMDESC_PROGRAM) + " import --descript-ion . --overwrite; echo $?");
+    EXPECT_EQ(got.out, "2\n");
+    EXPECT_EQ(got.firstError,
+              "qmdesc: The description file " + folder.PathOf("file descriptions.desc") +
+                  " was changed by another program since qmdesc read it; nothing was written. Run "
+                  "qmdesc again.");
+    EXPECT_EQ(folder.Read("file descriptions.desc"), bytes + " ");
 }
 
 // The formats as the programs that take them read them: Python's csv and json readers, and Chromium,
