@@ -11,6 +11,7 @@
 #include <sstream>
 #include <vector>
 
+#include "qmdesc/import_formats.h"
 #include "resources/version.h"
 #include "tests/test_folder.h"
 
@@ -570,6 +571,53 @@ TEST(Qmdesc, AFileChangedSinceItWasReadIsLeftAlone) {
                   " was changed by another program since qmdesc read it; nothing was written. Run "
                   "qmdesc again.");
     EXPECT_EQ(folder.Read("file descriptions.desc"), bytes + " ");
+}
+
+std::string Same(std::string_view bytes) {
+    return std::string(bytes);
+}
+
+// descript.ion files as file managers wrote them: each gives these rows ("line|name|text"), its text
+// being taken as UTF-8 (true) or the code page.
+TEST(Qmdesc, DescriptIonFilesAsFound) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        bool utf8;
+        std::vector<std::string> rows;
+    };
+    const Case cases[] = {
+        {"LF ends, a blank line, no end after the last",
+         "a.txt One\n\nb.txt  Two",
+         false,
+         {"1|a.txt|One", "3|b.txt|Two"}},
+        {"a tab and trailing blanks", "a.txt\t Text  \r\n", false, {"1|a.txt|Text"}},
+        {"a quoted name",
+         "\"a b.txt\" Text\r\n\"c.txt\"\tMore\r\n",
+         false,
+         {"1|a b.txt|Text", "2|c.txt|More"}},
+        {"a multi-line description", "a.txt One\\ntwo\x04\xC2\r\n", false, {"1|a.txt|One\r\ntwo"}},
+        {"\\n without the ending stays", "a.txt C:\\new\r\n", false, {"1|a.txt|C:\\new"}},
+        {"an ending damaged into U+FFFD",
+         "a.txt caf\xC3\xA9\\nx\x04\xEF\xBF\xBD\n",
+         true,
+         {"1|a.txt|caf\xC3\xA9\r\nx"}},
+        {"an ending damaged into \"Â\"", "a.txt \xC3\xA9\\nx\x04\xC3\x82\n", true, {"1|a.txt|\xC3\xA9\r\nx"}},
+        {"a byte-order mark alone on the first line", "\xEF\xBB\xBF\r\na.txt One\r\n", true, {"2|a.txt|One"}},
+        {"code page text is not UTF-8", "caf\xE9.txt Caf\xE9\r\n", false, {"1|caf\xE9.txt|Caf\xE9"}},
+        {"an empty description", "a.txt\r\nb.txt \r\n", false, {"1|a.txt|", "2|b.txt|"}},
+    };
+    for (const Case& c : cases) {
+        std::string bytes = c.bytes;
+        bool utf8 =
+            EncodingOfDescriptIon(bytes, DescriptIonEncoding::CodePage, false) == DescriptIonEncoding::Utf8;
+        EXPECT_EQ(utf8, c.utf8) << c.what;
+        std::vector<std::string> rows;
+        for (const ImportedRow& row : ReadDescriptIonRows(bytes, Same)) {
+            rows.push_back(std::to_string(row.line) + "|" + row.name + "|" + row.text);
+        }
+        EXPECT_EQ(rows, c.rows) << c.what;
+    }
 }
 
 // The formats as the programs that take them read them: Python's csv and json readers, and Chromium,
