@@ -75,8 +75,9 @@ Output Qmdesc(const std::string& folder, const std::vector<std::string>& argumen
 class QmdescTree : public TestFolder {
   public:
     QmdescTree() : TestFolder(false) {
-        for (const char* folder : {"garden", "odd", "faults", "tree/a", "tree/a-locked", "tree/broken",
-                                   "w/edit", "w/moved", "w/read-only", "w/fresh", "w/csv", "w/dion"}) {
+        for (const char* folder :
+             {"garden", "odd", "faults", "tree/a", "tree/a-locked", "tree/broken", "w/edit", "w/moved",
+              "w/read-only", "w/fresh", "w/csv", "w/dion", "w/gbk"}) {
             std::filesystem::create_directories(PathOf(folder));
         }
         Write("garden/file descriptions.desc", WorkedExampleBytes(PathOf("garden")));
@@ -93,7 +94,7 @@ class QmdescTree : public TestFolder {
               "faults/pond.jpg",  "faults/Ω.txt",         "faults/Σ.txt",       "w/edit/pond.jpg",
               "w/moved/shed.txt", "w/read-only/pond.jpg", "w/fresh/a.txt",      "w/csv/tree.jpg",
               "w/csv/pond.jpg",   "w/csv/README.TXT",     "w/dion/big oak.jpg", "w/dion/readme.txt",
-              "w/dion/café.txt"}) {
+              "w/dion/café.txt",  "w/gbk/乗 a.txt"}) {
             Write(file, "x");
         }
         Write("odd/file descriptions.desc",
@@ -111,6 +112,8 @@ class QmdescTree : public TestFolder {
         Write("other.csv",
               "\xEF\xBB\xBF"
               "Description,Name\nOther pond,pond.jpg\n");
+        // Code page 936: 乗 is 0x81 0x5C, its trail byte a backslash, so "\n" is found in characters.
+        Write("w/gbk/descript.ion", "\"\x81\x5C a.txt\" \x81\x5Cn\\nB\x04\xC2\r\n");
         // Quoted names, a multi-line ending, a tab, upper case for lower, a name twice, in UTF-8.
         Write("w/dion/descript.ion",
               "\"big oak.jpg\" An oak\\nwith two lines\x04\xC2\r\nREADME.TXT\t  Read me  \r\ncafé.txt Café "
@@ -471,6 +474,18 @@ const Invocation Invocations[] = {
      Compare::SortedLines,
      "Folder {F}/w/dion\nbig oak.jpg: An oak\n    with two lines\ncafé.txt: Café crème\nreadme.txt: Read "
      "me\n",
+     "",
+     0},
+    {"import --descript-ion in a double-byte code page",
+     {"import", "--descript-ion", "w/gbk", "--codepage", "936"},
+     Compare::Exact,
+     "",
+     "",
+     0},
+    {"what it brought",
+     {"show", "--stored", "--codepage=936", "w/gbk"},
+     Compare::Exact,
+     "Folder {F}/w/gbk\n乗 a.txt: 乗n\n    B\n",
      "",
      0},
     {"export keeps a descript.ion",
