@@ -77,7 +77,7 @@ class QmdescTree : public TestFolder {
     QmdescTree() : TestFolder(false) {
         for (const char* folder :
              {"garden", "odd", "faults", "tree/a", "tree/a-locked", "tree/broken", "w/edit", "w/moved",
-              "w/read-only", "w/fresh", "w/csv", "w/dion", "w/gbk"}) {
+              "w/read-only", "w/fresh", "w/csv", "w/dion", "w/gbk", "w/oem"}) {
             std::filesystem::create_directories(PathOf(folder));
         }
         Write("garden/file descriptions.desc", WorkedExampleBytes(PathOf("garden")));
@@ -94,7 +94,7 @@ class QmdescTree : public TestFolder {
               "faults/pond.jpg",  "faults/Ω.txt",         "faults/Σ.txt",       "w/edit/pond.jpg",
               "w/moved/shed.txt", "w/read-only/pond.jpg", "w/fresh/a.txt",      "w/csv/tree.jpg",
               "w/csv/pond.jpg",   "w/csv/README.TXT",     "w/dion/big oak.jpg", "w/dion/readme.txt",
-              "w/dion/café.txt",  "w/gbk/乗 a.txt"}) {
+              "w/dion/café.txt",  "w/gbk/乗 a.txt",       "w/oem/café.txt"}) {
             Write(file, "x");
         }
         Write("odd/file descriptions.desc",
@@ -114,6 +114,8 @@ class QmdescTree : public TestFolder {
               "Description,Name\nOther pond,pond.jpg\n");
         // Code page 936: 乗 is 0x81 0x5C, its trail byte a backslash, so "\n" is found in characters.
         Write("w/gbk/descript.ion", "\"\x81\x5C a.txt\" \x81\x5Cn\\nB\x04\xC2\r\n");
+        // In code page 850, the OEM one of 1252, 0x82 is é.
+        Write("w/oem/descript.ion", "caf\x82.txt Caf\x82\r\n");
         // Quoted names, a multi-line ending, a tab, upper case for lower, a name twice, in UTF-8.
         Write("w/dion/descript.ion",
               "\"big oak.jpg\" An oak\\nwith two lines\x04\xC2\r\nREADME.TXT\t  Read me  \r\ncafé.txt Café "
@@ -488,6 +490,19 @@ const Invocation Invocations[] = {
      "Folder {F}/w/gbk\n乗 a.txt: 乗n\n    B\n",
      "",
      0},
+    {"a descript.ion in the OEM code page, taken as the ANSI one",
+     {"import", "--descript-ion", "w/oem"},
+     Compare::Exact,
+     "",
+     "qmdesc: line 1: caf‚.txt is not in the folder",
+     0},
+    {"--encoding oem", {"import", "--descript-ion", "w/oem", "--encoding", "oem"}, Compare::Exact, "", "", 0},
+    {"what it brought",
+     {"show", "--stored", "w/oem"},
+     Compare::Exact,
+     "Folder {F}/w/oem\ncafé.txt: Café\n",
+     "",
+     0},
     {"export keeps a descript.ion",
      {"export", "--descript-ion", "w/dion"},
      Compare::Exact,
@@ -564,9 +579,15 @@ TEST(Qmdesc, ExportsImportBack) {
               q + " set . pond.jpg x && " + q + " set . pond.jpg 'The pond after cleaning.' && " +
                   "cp 'file descriptions.desc' saved && " + q + " show --format csv > saved.csv && " +
                   change + q + " import . saved.csv --overwrite && cmp saved 'file descriptions.desc' && " +
-                  q + " export --descript-ion . && " + change + q +
+                  q + " export --descript-ion . && cp descript.ion ansi.ion && " + change + q +
+                  " import --descript-ion . --overwrite && cmp saved 'file descriptions.desc' && " + q +
+                  " export --descript-ion . --encoding utf8 --overwrite && " + change + q +
                   " import --descript-ion . --overwrite && cmp saved 'file descriptions.desc' && echo same");
     EXPECT_EQ(got.out, "same\n") << got.firstError;
+    // A name with a blank in quotes, a multi-line description on one line with its ending.
+    const char shed[] = "\"shed plan.txt\" Measurements for the shed.\\nSecond version.\x04\xC2\r\n";
+    EXPECT_NE(folder.Read("ansi.ion").find(shed), std::string::npos);
+    EXPECT_EQ(folder.Read("descript.ion"), "\xEF\xBB\xBF" + folder.Read("ansi.ion"));
 }
 
 // A description file another program changes between qmdesc's read and its write is left as that
@@ -621,6 +642,12 @@ TEST(Qmdesc, DescriptIonFilesAsFound) {
         {"a byte-order mark alone on the first line", "\xEF\xBB\xBF\r\na.txt One\r\n", true, {"2|a.txt|One"}},
         {"code page text is not UTF-8", "caf\xE9.txt Caf\xE9\r\n", false, {"1|caf\xE9.txt|Caf\xE9"}},
         {"an empty description", "a.txt\r\nb.txt \r\n", false, {"1|a.txt|", "2|b.txt|"}},
+        {"UTF-16 with its byte-order mark",
+         std::string("\xFF\xFE"
+                     "a\0 \0\xE9\0\r\0\n\0",
+                     12),
+         true,
+         {"1|a|\xC3\xA9"}},
     };
     for (const Case& c : cases) {
         std::string bytes = c.bytes;
