@@ -45,8 +45,8 @@ int WriteCatalogue(const LoadedFile& file, bool dropGone, const std::string& dro
             continue;
         }
         if (dropGone) {
-            ReportProblem("dropped the description of " + Utf8OfCodePage(entry.name) +
-                          ", which is not in the folder");
+            notes += "qmdesc: dropped the description of " + Utf8OfCodePage(entry.name) +
+                     ", which is not in the folder\n";
             continue;
         }
         notes += "qmdesc: kept the description of " + Utf8OfCodePage(entry.name) +
@@ -103,8 +103,10 @@ int ApplyRows(const std::vector<ImportedRow>& rows,
               const LoadedFile& file,
               const WriteOptions& options,
               bool strict) {
+    std::unordered_map<std::string, int> listed;
     std::unordered_map<std::wstring, std::vector<int>> folded;
     for (int i = 0; i < FileCount; ++i) {
+        listed.emplace(FolderFiles[i], i);
         folded[FoldedCase(WideOfUtf8(Utf8OfCodePage(FolderFiles[i])))].push_back(i);
     }
     std::unordered_map<std::string, size_t> firstLine;
@@ -134,7 +136,8 @@ int ApplyRows(const std::vector<ImportedRow>& rows,
         if (TrimText(text).empty()) {
             continue;
         }
-        int index = ListedIndex(name);
+        auto exact = listed.find(name);
+        int index = exact == listed.end() ? -1 : exact->second;
         if (index < 0) {
             auto match = folded.find(FoldedCase(WideOfUtf8(row.name)));
             if (match == folded.end() || match->second.size() > 1) {
