@@ -311,6 +311,84 @@ bool IsDescriptionFileName(const std::string& name) {
                       [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
 }
 
+// One walk of find: what it looks for, how far it got and whether it found anything.
+class Search {
+  public:
+    Search(const Request& request, const Matcher& matcher) : request_(request), matcher_(matcher) {}
+
+    // Names a problem on standard error, the progress line out of its way.
+    void Problem(const std::string& problem) {
+        progress_.Clear();
+        ReportProblem(problem);
+    }
+
+    // Searches folder (a full path) and adds the folders below it to pending, in name order; false when
+    // it cannot be listed.
+    bool Visit(const std::string& folder, std::vector<std::string>& pending) {
+        LoadedFile file;
+        std::vector<std::string> names, subfolders;
+        std::string reason, problem;
+        if (!EnterFolder(folder, reason)) {
+            Problem(ProblemLine("The folder", folder, "cannot be listed", reason));
+            return false;
+        }
+        if (!ListCatalogueFolder(file, names, &subfolders, problem)) {
+            Problem(problem);
+            return false;
+        }
+        progress_.Show(++folders_, folder);
+        std::sort(subfolders.rbegin(), subfolders.rend());
+        for (const std::string& subfolder : subfolders) {
+            pending.push_back(JoinedPath(folder, subfolder));
+        }
+        auto descriptionFile = std::find_if(names.begin(), names.end(), IsDescriptionFileName);
+        if (descriptionFile == names.end()) {
+            return true;
+        }
+        std::string fileName = *descriptionFile;
+        if (!LoadCatalogue(fileName, JoinedPath(folder, fileName), std::move(names), false, file, problem)) {
+            Problem(problem);
+            return true;
+        }
+        // The tables are looked at in place: most entries do not match, and need no copy.
+        for (int i = 0; i < FileCount; ++i) {
+            Print(folder, FolderFiles[i], FolderDescriptions[i], true);
+        }
+        for (const CatalogueEntry& entry :
+             request_.stored ? StoredEntries() : std::vector<CatalogueEntry>()) {
+            if (!entry.exists) {
+                Print(folder, entry.name, entry.description, false);
+            }
+        }
+        return true;
+    }
+
+    // Ends the output; true when something was found.
+    bool Finish() {
+        progress_.Clear();
+        WriteOutput(FoundTail(request_.format, found_));
+        return found_;
+    }
+
+  private:
+    void Print(const std::string& folder,
+               const std::string& name,
+               const std::string& description,
+               bool exists) {
+        if (matcher_.Matches(name) || matcher_.Matches(description)) {
+            progress_.Clear();
+            WriteOutput(FoundText(request_.format, folder, {name, description, exists}, !found_));
+            found_ = true;
+        }
+    }
+
+    const Request& request_;
+    const Matcher& matcher_;
+    Progress progress_;
+    size_t folders_ = 0;
+    bool found_ = false;
+};
+
 int Find(const Request& request) {
     Matcher matcher;
     std::string problem;
@@ -321,76 +399,25 @@ int Find(const Request& request) {
     if (roots.empty()) {
         roots.push_back(".");
     }
-    Progress progress;
-    bool anyRootRead = false, found = false;
-    size_t folders = 0;
+    Search search(request, matcher);
+    bool anyRootRead = false;
     // Each FOLDER is taken from where qmdesc started, not from the last folder walked.
     std::string start = CurrentFolderUtf8();
     for (const std::string& root : roots) {
         std::string reason;
         if (!EnterFolder(start, reason) || !EnterFolder(root, reason)) {
-            progress.Clear();
-            ReportProblem(ProblemLine("The folder", root, "cannot be listed", reason));
+            search.Problem(ProblemLine("The folder", root, "cannot be listed", reason));
             continue;
         }
-        std::vector<std::string> pending = {CurrentFolderUtf8()};
-        bool atRoot = true;
+        std::vector<std::string> pending;
+        anyRootRead |= search.Visit(CurrentFolderUtf8(), pending);
         while (!pending.empty()) {
             std::string folder = std::move(pending.back());
             pending.pop_back();
-            LoadedFile file;
-            std::vector<std::string> names, subfolders;
-            if (!EnterFolder(folder, reason)) {
-                progress.Clear();
-                ReportProblem(ProblemLine("The folder", folder, "cannot be listed", reason));
-                continue;
-            }
-            if (!ListCatalogueFolder(file, names, &subfolders, problem)) {
-                progress.Clear();
-                ReportProblem(problem);
-                atRoot = false;
-                continue;
-            }
-            anyRootRead |= atRoot;
-            atRoot = false;
-            progress.Show(++folders, folder);
-            // Walked in the order of their names, the first one first.
-            std::sort(subfolders.rbegin(), subfolders.rend());
-            for (const std::string& subfolder : subfolders) {
-                pending.push_back(JoinedPath(folder, subfolder));
-            }
-            auto descriptionFile = std::find_if(names.begin(), names.end(), IsDescriptionFileName);
-            if (descriptionFile == names.end()) {
-                continue;
-            }
-            std::string fileName = *descriptionFile;
-            if (!LoadCatalogue(fileName, JoinedPath(folder, fileName), std::move(names), false, file,
-                               problem)) {
-                progress.Clear();
-                ReportProblem(problem);
-                continue;
-            }
-            // The tables are looked at in place: most entries do not match, and need no copy.
-            auto print = [&](const std::string& name, const std::string& description, bool exists) {
-                if (matcher.Matches(name) || matcher.Matches(description)) {
-                    progress.Clear();
-                    WriteOutput(FoundText(request.format, folder, {name, description, exists}, !found));
-                    found = true;
-                }
-            };
-            for (int i = 0; i < FileCount; ++i) {
-                print(FolderFiles[i], FolderDescriptions[i], true);
-            }
-            for (const CatalogueEntry& entry :
-                 request.stored ? StoredEntries() : std::vector<CatalogueEntry>()) {
-                if (!entry.exists) {
-                    print(entry.name, entry.description, false);
-                }
-            }
+            search.Visit(folder, pending);
         }
     }
-    progress.Clear();
-    WriteOutput(FoundTail(request.format, found));
+    bool found = search.Finish();
     if (!anyRootRead) {
         return 2;
     }
