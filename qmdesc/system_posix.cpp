@@ -100,7 +100,10 @@ std::string Utf8OfOemCodePage(std::string_view bytes) {
         {"CP1256", "CP720"}, {"CP1257", "CP775"}, {"CP1258", "CP1258"}};
     const char* name = CodePageName.c_str();  // the double-byte code pages are their own OEM ones
     for (const auto& [ansi, its] : oem) {
-        if (CodePageName == ansi) {
+        iconv_t converter = CodePageName == ansi ? iconv_open("UTF-8", its) : reinterpret_cast<iconv_t>(-1);
+        // An OEM code page this iconv lacks leaves the ANSI one, rather than no text at all.
+        if (converter != reinterpret_cast<iconv_t>(-1)) {
+            iconv_close(converter);
             name = its;
         }
     }
