@@ -81,7 +81,7 @@ std::vector<CatalogueEntry> ShownEntries() {
 }
 
 std::vector<CatalogueEntry> StoredEntries() {
-    std::unordered_set<std::string_view> listed(FolderFiles.begin(), FolderFiles.begin() + FileCount);
+    std::unordered_set<std::string_view> listed(FolderFiles.begin(), FolderFiles.begin() + FileCount), stored;
     std::vector<CatalogueEntry> entries;
     entries.reserve(BlockCount);
     for (int i = 0; i < BlockCount; ++i) {
@@ -89,7 +89,7 @@ std::vector<CatalogueEntry> StoredEntries() {
         entries.push_back(
             {std::string(name),
              TrimText(ViewBetween(LoadedBlocks[i], "<file_description>", "</file_description>")),
-             listed.count(name) != 0});
+             listed.count(name) != 0, !stored.insert(name).second});
     }
     return entries;
 }

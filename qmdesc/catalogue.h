@@ -11,6 +11,7 @@ struct CatalogueEntry {
     std::string name;
     std::string description;  // trimmed, as the description dialog shows it
     bool exists = true;       // false for a stored description whose entry the folder no longer lists
+    bool repeated = false;    // a later block of a name stored before it: the reader takes only the first
 };
 
 // What qmdesc learnt of a description file besides the tables.
@@ -48,7 +49,8 @@ bool LoadCatalogue(const std::string& fileName,
 // The entries Open shows: the folder's entries now, each with its stored description.
 std::vector<CatalogueEntry> ShownEntries();
 
-// The blocks the file holds, in file order, each marked whether the folder lists its entry.
+// The blocks the file holds, in file order, each marked whether the folder lists its entry and whether
+// an earlier block has its name.
 std::vector<CatalogueEntry> StoredEntries();
 
 // Open's words for a problem: what, which and how, then the reason, on one line.

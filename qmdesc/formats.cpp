@@ -169,7 +169,14 @@ std::string HtmlPage(const std::string& folder,
     return page + "</tbody>\n</table>\n</body>\n</html>\n";
 }
 
+// The first lines of find's CSV: the byte-order mark and the header row.
+std::string FoundCsvHead() {
+    return Utf8ByteOrderMark + CsvRow({"folder", "name", "description", "exists"});
+}
+
 }  // namespace
+
+const char Utf8ByteOrderMark[] = "\xEF\xBB\xBF";
 
 std::string Labelled(const std::string& label, const std::string& text) {
     return text.empty() ? label + "\n" : label + ": " + Indented(text) + "\n";
@@ -206,7 +213,7 @@ std::string CatalogueText(Format format,
             }
             return out;
         case Format::Csv:
-            out = "\xEF\xBB\xBF";  // so that spreadsheet programs take the text as UTF-8
+            out = Utf8ByteOrderMark;
             out += withExists ? CsvRow({"name", "description", "exists"}) : CsvRow({"name", "description"});
             for (const CatalogueEntry& entry : entries) {
                 std::string name = Utf8OfCodePage(entry.name);
@@ -235,7 +242,7 @@ std::string FoundText(Format format, const std::string& folder, const CatalogueE
     std::string name = Utf8OfCodePage(entry.name);
     switch (format) {
         case Format::Csv:
-            return (first ? "\xEF\xBB\xBF" + CsvRow({"folder", "name", "description", "exists"}) : "") +
+            return (first ? FoundCsvHead() : "") +
                    CsvRow({folder, name, Utf8OfCodePage(entry.description), YesNo(entry.exists)});
         case Format::Json:
             return (first ? "[\n  " : ",\n  ") +
@@ -252,7 +259,7 @@ std::string FoundTail(Format format, bool found) {
         return found ? "\n]\n" : "[]\n";
     }
     if (format == Format::Csv && !found) {
-        return "\xEF\xBB\xBF" + CsvRow({"folder", "name", "description", "exists"});
+        return FoundCsvHead();
     }
     return std::string();
 }

@@ -9,6 +9,9 @@
 
 enum class Format { Text, Csv, Json, Html };
 
+// The byte-order mark of UTF-8, which spreadsheet programs need to take a CSV as UTF-8.
+extern const char Utf8ByteOrderMark[];
+
 // The format named on the command line ("text", "csv", "json", "html"); false for any other name.
 bool FormatOfName(const std::string& name, Format& format);
 

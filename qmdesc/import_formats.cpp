@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "qmdesc/formats.h"
+
 namespace {
 
 std::string Lowered(std::string text) {
@@ -83,7 +85,7 @@ bool IsUtf8(std::string_view bytes) {
 }  // namespace
 
 std::vector<ImportedRow> ReadCsvRows(std::string_view text, std::vector<std::string>& problems) {
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") {
+    if (text.substr(0, 3) == Utf8ByteOrderMark) {
         text.remove_prefix(3);
     }
     std::vector<ImportedRow> rows;
@@ -171,7 +173,7 @@ std::vector<ImportedRow> ReadCsvRows(std::string_view text, std::vector<std::str
 }
 
 DescriptIonEncoding EncodingOfDescriptIon(std::string& bytes, DescriptIonEncoding given, bool givenByUser) {
-    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+    if (bytes.compare(0, 3, Utf8ByteOrderMark) == 0) {
         bytes.erase(0, 3);
         return DescriptIonEncoding::Utf8;
     }
@@ -217,7 +219,7 @@ std::vector<ImportedRow> ReadDescriptIonRows(std::string_view bytes,
         size_t ending = EndingLength(raw);
         raw.remove_suffix(ending);
         std::string line = decode(raw);
-        if (number == 1 && line.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        if (number == 1 && line.compare(0, 3, Utf8ByteOrderMark) == 0) {
             line.erase(0, 3);  // a byte-order mark left on the first line
         }
         std::string name;

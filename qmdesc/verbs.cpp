@@ -445,10 +445,9 @@ int Check(const Request& request) {
         return 2;
     }
     bool any = false;
-    std::unordered_map<std::string, int> seen;
     for (const CatalogueEntry& entry : StoredEntries()) {
         std::string name = Utf8OfCodePage(entry.name);
-        if (++seen[entry.name] > 1) {
+        if (entry.repeated) {
             Report("Stored twice, only the first counts: " + name + ": " + Utf8OfCodePage(entry.description),
                    any);
         } else if (!entry.exists && !entry.description.empty()) {

@@ -1,7 +1,6 @@
 #include "qmdesc/writes.h"
 
 #include <unordered_map>
-#include <unordered_set>
 
 #include "descfile/text_helpers.h"
 #include "descfile/writer.h"
@@ -24,11 +23,6 @@ int ListedIndex(const std::string& name) {
     return -1;
 }
 
-// A name given on the command line as the folder spells it: the code page's bytes.
-std::string NameOfArgument(const std::string& utf8) {
-    return CodePageOfUtf8(utf8);
-}
-
 // Writes the tables back over the file as the window program's Save does: the folder's entries in
 // listing order, then, unless dropGone, the stored descriptions of entries that are gone, in file order
 // and named on standard error; dropped, a stored name whose block goes. Refuses a file another program
@@ -36,12 +30,10 @@ std::string NameOfArgument(const std::string& utf8) {
 int WriteCatalogue(const LoadedFile& file, bool dropGone, const std::string& dropped = std::string()) {
     std::vector<std::string> names(FolderFiles.begin(), FolderFiles.begin() + FileCount);
     std::vector<std::string> descriptions(FolderDescriptions.begin(), FolderDescriptions.begin() + FileCount);
-    std::unordered_set<std::string> seen;
     std::string notes;  // said once the file is written, since a failed write keeps and drops nothing
     for (CatalogueEntry& entry : StoredEntries()) {
         // Only the first block of a name counts, as when the file is read.
-        if (!seen.insert(entry.name).second || entry.exists || entry.description.empty() ||
-            entry.name == dropped) {
+        if (entry.repeated || entry.exists || entry.description.empty() || entry.name == dropped) {
             continue;
         }
         if (dropGone) {
@@ -104,11 +96,11 @@ int ApplyRows(const std::vector<ImportedRow>& rows,
               const WriteOptions& options,
               bool strict) {
     std::unordered_map<std::string, int> listed;
-    std::unordered_map<std::wstring, std::vector<int>> folded;
     for (int i = 0; i < FileCount; ++i) {
         listed.emplace(FolderFiles[i], i);
-        folded[FoldedCase(WideOfUtf8(Utf8OfCodePage(FolderFiles[i])))].push_back(i);
     }
+    // The names in any letter case, made at the first name that is not listed as it stands.
+    std::unordered_map<std::wstring, std::vector<int>> folded;
     std::unordered_map<std::string, size_t> firstLine;
     std::unordered_map<int, size_t> entryLine;
     std::vector<std::pair<int, std::string>> changes;
@@ -139,6 +131,9 @@ int ApplyRows(const std::vector<ImportedRow>& rows,
         auto exact = listed.find(name);
         int index = exact == listed.end() ? -1 : exact->second;
         if (index < 0) {
+            for (int i = folded.empty() ? 0 : FileCount; i < FileCount; ++i) {
+                folded[FoldedCase(WideOfUtf8(Utf8OfCodePage(FolderFiles[i])))].push_back(i);
+            }
             auto match = folded.find(FoldedCase(WideOfUtf8(row.name)));
             if (match == folded.end() || match->second.size() > 1) {
                 notes += "qmdesc: " + where + row.name +
@@ -210,7 +205,7 @@ int Import(const std::vector<std::string>& operands, const WriteOptions& options
             return 2;
         }
         // A byte-order mark wins over --encoding.
-        bool ansi = options.encoding == "ansi" && bytes.compare(0, 3, "\xEF\xBB\xBF") != 0;
+        bool ansi = options.encoding == "ansi" && bytes.compare(0, 3, Utf8ByteOrderMark) != 0;
         rows = ReadCsvRows(ansi ? Utf8OfCodePage(bytes) : bytes, problems);
     }
     LoadedFile file;
@@ -252,7 +247,7 @@ int ExportDescriptIon(const std::vector<std::string>& operands, const WriteOptio
         return 2;
     }
     bool utf8 = options.encoding == "utf8";
-    std::string bytes = utf8 ? "\xEF\xBB\xBF" : "";
+    std::string bytes = utf8 ? Utf8ByteOrderMark : "";
     for (int i = 0; i < FileCount; ++i) {
         if (!FolderDescriptions[i].empty()) {
             bytes +=
@@ -274,7 +269,8 @@ int SetDescription(const std::vector<std::string>& operands, const WriteOptions&
     if (!LoadPath(operands[0], false, true, file)) {
         return 2;
     }
-    std::string name = NameOfArgument(operands[1]), text;
+    // Names given on the command line as the folder's listing spells them.
+    std::string name = CodePageOfUtf8(operands[1]), text;
     int index = ListedIndex(name);
     if (index < 0) {
         ReportProblem(operands[1] + " is not in the folder " + file.folder);
@@ -301,7 +297,7 @@ int Relink(const std::vector<std::string>& operands, const WriteOptions& options
     if (!LoadPath(operands[0], false, false, file)) {
         return 2;
     }
-    std::string oldName = NameOfArgument(operands[1]), newName = NameOfArgument(operands[2]);
+    std::string oldName = CodePageOfUtf8(operands[1]), newName = CodePageOfUtf8(operands[2]);
     std::string description;
     bool found = false;
     for (const CatalogueEntry& entry : StoredEntries()) {
