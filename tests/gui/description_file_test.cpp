@@ -549,7 +549,7 @@ TEST_F(DescriptionFileTest, TheEndOfTheSessionAsksAsClosingDoes) {
     enum Typed { Nothing, InTheBox, InTheDialog, InTheBoxAndChangedElsewhere, InTheBoxOnAFullDisk };
     const struct {
         Typed typed;
-        LPARAM how;
+        UINT how;
         int answer;  // to "Save changes?"; 0 when none may be asked
         LRESULT result;
         bool saved;
@@ -569,7 +569,9 @@ TEST_F(DescriptionFileTest, TheEndOfTheSessionAsksAsClosingDoes) {
         folder.Write(file, FolderOnlyFile(disk.path, "Garden"));
         OpenThroughSeam(folder.PathOf(file));
         LRESULT result = -1;
-        auto endSession = [&]() { result = SendMessageA(MainWindow, WM_QUERYENDSESSION, 0, c.how); };
+        auto endSession = [&]() {
+            result = SendMessageA(MainWindow, WM_QUERYENDSESSION, 0, static_cast<LPARAM>(c.how));
+        };
         // The dialog comes first, the question while it is open.
         if (c.typed == InTheDialog) {
             ExpectModal([&](HWND dialog) {
