@@ -161,7 +161,7 @@ LRESULT OnQueryEndSession(HWND window, LPARAM how) {
 }
 
 // The process may be ended as soon as this returns. Should a critical end come here without its query
-// (Windows promises none), what can be saved without a question is saved; saved changes are not again.
+// (Windows promises none), what can be saved without a question is saved; nothing is saved twice.
 LRESULT OnEndSession(BOOL ending, LPARAM how) {
     if (ending && (how & ENDSESSION_CRITICAL)) {
         SaveWithoutAsking();
