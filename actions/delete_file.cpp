@@ -62,7 +62,7 @@ bool AskAndDelete() {
         ShowError(MainWindow, "\"" + name + "\" is a folder. Only files are deleted here.");
         return false;
     }
-    if (MessageBoxA(MainWindow, "Delete file?", name.c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES) {
+    if (!AskYesNo(MainWindow, "Delete file?", name)) {
         return false;
     }
     // The folder may have been swapped for another while the question was open; the entry of that

@@ -19,7 +19,11 @@ HWND FileDescriptionEdit = nullptr;
 
 namespace {
 
+// The description dialog while it is open; null otherwise.
+HWND OpenDescriptionDialog = nullptr;
+
 void OnDescriptionDialogInit(HWND dialog) {
+    OpenDescriptionDialog = dialog;
     SendMessageA(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(LoadSmallIcon()));
     SetWindowTextA(dialog, ("File description - " + FolderFiles[SelectedIndex]).c_str());
     FileDescriptionEdit = CreateWindowExA(
@@ -45,9 +49,9 @@ void OnDescriptionDialogSize(HWND dialog) {
     SetWindowPos(GetDlgItem(dialog, IDC_OPEN_FILE), nullptr, 0, client.bottom - 27, 100, 26, SWP_NOZORDER);
 }
 
-// Every close keeps the edited text; a changed one counts as unsaved. Only this row's text can have
+// Takes the edited text into the table; a changed one counts as unsaved. Only this row's text can have
 // changed, so only this row is shown again.
-void OnDescriptionDialogClose(HWND dialog) {
+void KeepDialogText(HWND dialog) {
     std::string text = ControlText(GetDlgItem(dialog, IDC_FILE_DESCRIPTION_EDIT));
     // The box shows a description only up to a NUL byte (another program may have written one), so a
     // box closed as it was shown keeps the whole description.
@@ -56,8 +60,13 @@ void OnDescriptionDialogClose(HWND dialog) {
         FolderDescriptions[SelectedIndex] = text;
         DirtyFlag = 1;
     }
-    EndDialog(dialog, 0);
     UpdateFileListRow(SelectedIndex);
+}
+
+// Every close keeps the edited text.
+void OnDescriptionDialogClose(HWND dialog) {
+    KeepDialogText(dialog);
+    EndDialog(dialog, 0);
 }
 
 // "Open file": hands the shell exactly the listed entry, or nothing when it cannot be told which entry
@@ -114,6 +123,15 @@ INT_PTR CALLBACK FileDescriptionDialogProc(HWND dialog, UINT message, WPARAM wPa
         case WM_CLOSE:
             OnDescriptionDialogClose(dialog);
             break;
+        case WM_DESTROY:
+            OpenDescriptionDialog = nullptr;
+            break;
     }
     return FALSE;
+}
+
+void KeepOpenDescriptionText() {
+    if (OpenDescriptionDialog != nullptr) {
+        KeepDialogText(OpenDescriptionDialog);
+    }
 }

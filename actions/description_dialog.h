@@ -12,3 +12,7 @@ void OpenFileDescriptionDialog(HWND owner);
 
 // Procedure of dialog 17: shows and edits FolderDescriptions[SelectedIndex]; closing stores the text.
 INT_PTR CALLBACK FileDescriptionDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Takes the text of an open File description dialog into the tables as closing it would, and leaves it
+// open; does nothing while none is open.
+void KeepOpenDescriptionText();

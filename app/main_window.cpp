@@ -3,10 +3,12 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include "actions/description_dialog.h"
 #include "actions/file_list_menu.h"
 #include "app/commands.h"
 #include "app/geometry.h"
 #include "app/messages.h"
+#include "app/seams.h"
 #include "descfile/save.h"
 #include "resources/resource_ids.h"
 #include "store/tables.h"
@@ -139,6 +141,34 @@ LRESULT OnClose(HWND window) {
     return 0;
 }
 
+// Windows ends a session (sign-out, shut-down) without WM_CLOSE and then ends the process, so the close
+// question is asked here, with a reason for Windows to show while it waits. Text typed in an open
+// description dialog counts: it reaches the tables only when the dialog closes. A critical end allows no
+// question: what can be saved without one is saved.
+LRESULT OnQueryEndSession(HWND window, LPARAM how) {
+    KeepOpenDescriptionText();
+    if (how & ENDSESSION_CRITICAL) {
+        SaveWithoutAsking();
+        return TRUE;
+    }
+    if (DirtyFlag != 1) {
+        return TRUE;
+    }
+    ShutdownBlockReasonSeam(window, L"Quillmark asks whether to save the changed descriptions.");
+    bool mayEnd = AskToSaveChanges(window);
+    ShutdownUnblockSeam(window);
+    return mayEnd;
+}
+
+// The process may be ended as soon as this returns. Should a critical end come here without its query
+// (Windows promises none), what can be saved without a question is saved; nothing is saved twice.
+LRESULT OnEndSession(BOOL ending, LPARAM how) {
+    if (ending && (how & ENDSESSION_CRITICAL)) {
+        SaveWithoutAsking();
+    }
+    return 0;
+}
+
 void SetEditingControls(BOOL enabled) {
     EnableWindow(FileList, enabled);
     EnableWindow(WorkingDirEdit, enabled);
@@ -162,7 +192,7 @@ bool StartMainWindow(HINSTANCE instance, int showCommand) {
     windowClass.lpszMenuName = MAKEINTRESOURCEA(IDR_MAIN_MENU);
     windowClass.lpszClassName = ClassName;
     if (!RegisterClassExA(&windowClass)) {
-        MessageBoxA(nullptr, "Window Registration Failed!", "Error!", MB_ICONWARNING);
+        ShowStartUpFailure("Window Registration Failed!");
         return false;
     }
 
@@ -171,7 +201,7 @@ bool StartMainWindow(HINSTANCE instance, int showCommand) {
     HWND window = CreateWindowExA(0, ClassName, "Quillmark", WS_OVERLAPPEDWINDOW, place.left, place.top,
                                   MainWindowWidth, MainWindowHeight, nullptr, nullptr, instance, nullptr);
     if (window == nullptr) {
-        MessageBoxA(nullptr, "Window Creation Failed!", "Error!", MB_ICONWARNING);
+        ShowStartUpFailure("Window Creation Failed!");
         return false;
     }
     HMENU menu = GetMenu(window);
@@ -213,6 +243,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return 0;
         case WM_CLOSE:
             return OnClose(window);
+        case WM_QUERYENDSESSION:
+            return OnQueryEndSession(window, lParam);
+        case WM_ENDSESSION:
+            return OnEndSession(static_cast<BOOL>(wParam), lParam);
         case WM_NOTIFY:
             return HANDLE_WM_NOTIFY(window, wParam, lParam, OnMainNotify);
         case WM_COMMAND:
@@ -305,8 +339,11 @@ void ReportTextThatDidNotFit(HWND owner, WORD code) {
 }
 
 HICON LoadSmallIcon() {
-    return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_QUILLMARK),
-                                         IMAGE_ICON, 16, 16, LR_DEFAULTSIZE));
+    // Loaded once and kept for the whole run: a fresh icon for every dialog would be one more USER object
+    // each time, never given back.
+    static const HICON icon = static_cast<HICON>(LoadImageA(
+        GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_QUILLMARK), IMAGE_ICON, 16, 16, LR_DEFAULTSIZE));
+    return icon;
 }
 
 void ShowDescriptionFileTitle(const std::string& path) {

@@ -70,7 +70,7 @@ void ReportTextThatDidNotFit(HWND owner, WORD code);
 // Puts text into the folder description box without taking it for the user's edit.
 void ShowFolderDescription(const std::string& text);
 
-// The program's icon at 16 x 16 pixels, for title bars.
+// The program's icon at 16 x 16 pixels, for title bars: one icon for the whole run.
 HICON LoadSmallIcon();
 
 // Sets the main window's title to "Quillmark - " and the description file's path.

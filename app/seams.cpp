@@ -9,3 +9,6 @@ HINSTANCE(WINAPI* ShellExecuteSeam)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT) =
 BOOL(WINAPI* SaveDialogSeam)(LPOPENFILENAMEA) = GetSaveFileNameA;
 BOOL(WINAPI* OpenDialogSeam)(LPOPENFILENAMEA) = GetOpenFileNameA;
 BOOL(WINAPI* PopupMenuSeam)(HMENU, UINT, int, int, int, HWND, const RECT*) = TrackPopupMenu;
+DWORD(WINAPI* DialogErrorSeam)() = CommDlgExtendedError;
+BOOL(WINAPI* ShutdownBlockReasonSeam)(HWND, LPCWSTR) = ShutdownBlockReasonCreate;
+BOOL(WINAPI* ShutdownUnblockSeam)(HWND) = ShutdownBlockReasonDestroy;

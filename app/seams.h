@@ -1,5 +1,6 @@
-// The seams: every call that leaves the program (the shell, the file dialogs, the popup menu) goes
-// through one of these pointers. They point at the real functions; the tests point them at recorders.
+// The seams: every call that leaves the program (the shell, the file dialogs, the popup menu, the reason
+// for holding up the session's end) goes through one of these pointers. They point at the real functions;
+// the tests point them at recorders.
 #pragma once
 
 #include <windows.h>
@@ -16,3 +17,9 @@ extern BOOL(WINAPI* SaveDialogSeam)(LPOPENFILENAMEA);
 extern BOOL(WINAPI* OpenDialogSeam)(LPOPENFILENAMEA);
 // TrackPopupMenu.
 extern BOOL(WINAPI* PopupMenuSeam)(HMENU, UINT, int, int, int, HWND, const RECT*);
+// CommDlgExtendedError: why a file dialog returned no file.
+extern DWORD(WINAPI* DialogErrorSeam)();
+// ShutdownBlockReasonCreate: the reason Windows shows while the program holds up the end of the session.
+extern BOOL(WINAPI* ShutdownBlockReasonSeam)(HWND, LPCWSTR);
+// ShutdownBlockReasonDestroy.
+extern BOOL(WINAPI* ShutdownUnblockSeam)(HWND);

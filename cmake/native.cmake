@@ -18,7 +18,8 @@ gtest_discover_tests(core_tests DISCOVERY_TIMEOUT 60)
 add_executable(qmdesc_tests tests/qmdesc_test.cpp ${TEST_FOLDER_SOURCES})
 target_link_libraries(qmdesc_tests PRIVATE qmdesc_lib GTest::gtest_main)
 target_include_directories(qmdesc_tests PRIVATE ${CMAKE_SOURCE_DIR})
-target_compile_definitions(qmdesc_tests PRIVATE QMDESC_PROGRAM="$<TARGET_FILE:qmdesc>")
+target_compile_definitions(qmdesc_tests PRIVATE QMDESC_PROGRAM="$<TARGET_FILE:qmdesc>"
+                                                QUILLMARK_README="${CMAKE_SOURCE_DIR}/README.md")
 add_dependencies(qmdesc_tests qmdesc)
 gtest_discover_tests(qmdesc_tests DISCOVERY_TIMEOUT 60)
 

@@ -35,9 +35,14 @@ FileStamp StampOfFile(const std::string& path);
 // Replaces the file's content with bytes in one step: the bytes go to a new temporary file of a fresh
 // name in the same folder, are flushed to disk, and the temporary file then takes the old one's place
 // and attributes. Nothing that was in the folder is followed, reused or removed but the file itself. A
-// read-only file is refused. On any failure the old file is untouched, the temporary file is gone, the
-// result is false and reason holds why.
-bool ReplaceFileContent(const std::string& path, const std::string& bytes, std::string& reason);
+// read-only file is refused. On a failure the result is false and reason holds why; the old file is
+// untouched and the temporary file is gone, but for one case: when the old file, moved aside to be
+// replaced, cannot be put back under its name, both files are kept, *bothKept (when given) is set and
+// reason names the file holding the old content and the one holding the new.
+bool ReplaceFileContent(const std::string& path,
+                        const std::string& bytes,
+                        std::string& reason,
+                        bool* bothKept = nullptr);
 
 // Creates an empty file when none exists; an existing file is left as it is.
 bool CreateFileIfMissing(const std::string& path);

@@ -73,7 +73,8 @@ FileStamp StampOfFile(const std::string& path) {
     return StampOf(info);
 }
 
-bool ReplaceFileContent(const std::string& path, const std::string& bytes, std::string& reason) {
+// rename() replaces in one step: the old file is never moved aside, so both are never kept.
+bool ReplaceFileContent(const std::string& path, const std::string& bytes, std::string& reason, bool*) {
     struct stat info;
     bool exists = stat(path.c_str(), &info) == 0;
     if (exists && S_ISDIR(info.st_mode)) {

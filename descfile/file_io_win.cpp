@@ -3,9 +3,13 @@
 #include <new>
 
 #include "descfile/file_io.h"
+#include "descfile/replace_seams_win.h"
 #include "store/exact_names.h"
 #include "store/folder_enum.h"
 #include "store/handle_win.h"
+
+BOOL(WINAPI* ReplaceFileSeam)(LPCWSTR, LPCWSTR, LPCWSTR, DWORD, LPVOID, LPVOID) = ReplaceFileW;
+BOOL(WINAPI* MoveBackSeam)(LPCWSTR, LPCWSTR, DWORD) = MoveFileExW;
 
 namespace {
 
@@ -88,26 +92,40 @@ bool ReachedDirectly(const std::wstring& target) {
 
 // Puts the new file temporary in the place of target, which exists and is reached directly. ReplaceFileW
 // keeps the old file's security descriptor, creation time and streams on Windows. The old file takes a
-// fresh name in folder first, so that whatever fails, it is whole afterwards under its own name.
-// ERROR_SUCCESS or the error.
-DWORD ReplaceExisting(const std::wstring& target, const std::wstring& temporary, const std::wstring& folder) {
+// fresh name in folder first, so that whatever fails, it is whole afterwards under its own name; when
+// even that fails, oldContentAt names where it is. ERROR_SUCCESS or the error.
+DWORD ReplaceExisting(const std::wstring& target,
+                      const std::wstring& temporary,
+                      const std::wstring& folder,
+                      std::wstring& oldContentAt) {
     std::wstring backup = NextTemporaryName(folder);
     for (int attempt = 0; attempt < 100 && GetFileAttributesW(backup.c_str()) != INVALID_FILE_ATTRIBUTES;
          ++attempt) {
         backup = NextTemporaryName(folder);
     }
-    if (ReplaceFileW(target.c_str(), temporary.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS,
-                     nullptr, nullptr)) {
+    if (ReplaceFileSeam(target.c_str(), temporary.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS,
+                        nullptr, nullptr)) {
         DeleteFileW(backup.c_str());
         return ERROR_SUCCESS;
     }
     DWORD error = GetLastError();
     // The old file went to the backup name, but the new one could not take its place: it goes back. On
     // any other failure both files keep their names.
-    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
-        MoveFileExW(backup.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
+    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 &&
+        !MoveBackSeam(backup.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        oldContentAt = backup;
     }
     return error;
+}
+
+// The path of one of our temporary files (a "\\?\" path in path's folder) as path spells that folder;
+// the name itself is ASCII.
+std::string BesidePath(const std::string& path, const std::wstring& temporary) {
+    std::string beside = path.substr(0, path.find_last_of("\\/") + 1);
+    for (wchar_t c : temporary.substr(temporary.find_last_of(L'\\') + 1)) {
+        beside += static_cast<char>(c);
+    }
+    return beside;
 }
 
 }  // namespace
@@ -153,7 +171,10 @@ FileStamp StampOfFile(const std::string& path) {
                    data.ftLastWriteTime);
 }
 
-bool ReplaceFileContent(const std::string& path, const std::string& bytes, std::string& reason) {
+bool ReplaceFileContent(const std::string& path,
+                        const std::string& bytes,
+                        std::string& reason,
+                        bool* bothKept) {
     // The W functions with an unnormalised path reach every path the dialogs accept, also where the
     // temporary file's path would pass MAX_PATH.
     std::wstring target = UnnormalisedPath(path);
@@ -184,6 +205,7 @@ bool ReplaceFileContent(const std::string& path, const std::string& bytes, std::
         ok = false;
         error = GetLastError();
     }
+    std::wstring oldContentAt;
     if (ok) {
         // A hidden or system file cannot be replaced while it carries those attributes. They are put back
         // on the new file below, and so are the others, which Wine's ReplaceFileW drops.
@@ -191,7 +213,7 @@ bool ReplaceFileContent(const std::string& path, const std::string& bytes, std::
             SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
         }
         error = exists && ReachedDirectly(target)
-                    ? ReplaceExisting(target, temporary, folder)
+                    ? ReplaceExisting(target, temporary, folder, oldContentAt)
                     : (MoveFileExW(temporary.c_str(), target.c_str(),
                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
                            ? ERROR_SUCCESS
@@ -201,7 +223,15 @@ bool ReplaceFileContent(const std::string& path, const std::string& bytes, std::
             SetFileAttributesW(target.c_str(), attributes);
         }
     }
-    if (!ok) {
+    if (!ok && !oldContentAt.empty()) {
+        // The file's own name holds neither content now: both files stay where the user can find them.
+        reason = SystemErrorText(error) + "\nThe file could not be put back under its own name either. " +
+                 "Its previous content is in\n" + BesidePath(path, oldContentAt) +
+                 "\nand the new content in\n" + BesidePath(path, temporary);
+        if (bothKept != nullptr) {
+            *bothKept = true;
+        }
+    } else if (!ok) {
         DeleteFileW(temporary.c_str());
         reason = SystemErrorText(error);
     }

@@ -18,10 +18,10 @@ bool MayReplaceTheFileOnDisk() {
     if (!DescriptionFileChangedOnDisk()) {
         return true;
     }
-    return MessageBoxA(MainWindow,
-                       "The description file was changed by another program since it was opened. Replace it "
-                       "with the descriptions shown here?",
-                       "File changed", MB_YESNO | MB_ICONWARNING) == IDYES;
+    return AskYesNoWarning(MainWindow,
+                           "The description file was changed by another program since it was opened. Replace "
+                           "it with the descriptions shown here?",
+                           "File changed");
 }
 
 }  // namespace
@@ -33,15 +33,19 @@ SaveOutcome SaveDescriptionFile() {
     // The file names the folder it describes and lists its entries: both must be the described folder's,
     // not those of another folder that its path now leads to.
     std::string reason;
+    SaveResult result = SaveResult::Failed;
     if (!EnterKnownFolder(DescribedFolder, reason)) {
         reason = ProblemText("The folder", DescribedFolder.path, "cannot be listed", reason);
     } else if (!MayReplaceTheFileOnDisk()) {
         return SaveOutcome::Declined;
-    } else if (SaveDescriptionTables(ControlText(FolderDescriptionEdit), reason) == SaveResult::Saved) {
+    } else if ((result = SaveDescriptionTables(ControlText(FolderDescriptionEdit), reason)) ==
+               SaveResult::Saved) {
         return SaveOutcome::Saved;
     }
-    ShowError(MainWindow, "The descriptions could not be saved to\n" + CurrentDescFile + "\n\n" + reason +
-                              "\n\nThe file keeps its previous content.");
+    // A file that could not be put back has no previous content under its name: the reason says where.
+    ShowError(MainWindow,
+              "The descriptions could not be saved to\n" + CurrentDescFile + "\n\n" + reason +
+                  (result == SaveResult::BothKept ? "" : "\n\nThe file keeps its previous content."));
     return SaveOutcome::Failed;
 }
 
@@ -49,10 +53,15 @@ bool AskToSaveChanges(HWND owner) {
     if (DirtyFlag != 1) {
         return true;
     }
-    int answer = MessageBoxA(owner, "Save changes?", "File not saved", MB_YESNO | MB_ICONQUESTION);
-    if (answer != IDYES) {
+    if (!AskYesNo(owner, "Save changes?", "File not saved")) {
         return true;
     }
     SaveOutcome outcome = SaveDescriptionFile();
     return outcome == SaveOutcome::Saved || outcome == SaveOutcome::NothingInUse;
+}
+
+bool SaveWithoutAsking() {
+    std::string reason;
+    return DirtyFlag == 1 && EnterKnownFolder(DescribedFolder, reason) && !DescriptionFileChangedOnDisk() &&
+           SaveDescriptionTables(ControlText(FolderDescriptionEdit), reason) == SaveResult::Saved;
 }

@@ -7,7 +7,7 @@
 enum class SaveOutcome {
     NothingInUse,  // no description file created or opened yet: nothing was done
     Saved,         // the description file holds the tables
-    Failed,        // reported; the file keeps its previous content
+    Failed,        // reported; the file keeps its previous content, or the report says where it is
     Declined,      // the user chose not to replace another program's changes; nothing was written
 };
 
@@ -20,3 +20,7 @@ SaveOutcome SaveDescriptionFile();
 // Asks "Save changes?" while there are unsaved changes and saves on Yes. False when the user wanted
 // them saved and they were not (the save failed or was declined): the caller must then stop.
 bool AskToSaveChanges(HWND owner);
+
+// Saves the unsaved changes where no question is needed: not over another program's change to the file.
+// Says nothing, for when nothing can be asked (the session ends at once); true when they were saved.
+bool SaveWithoutAsking();

@@ -94,8 +94,9 @@ SaveResult SaveDescriptionTables(const std::string& folderBoxText, std::string& 
     }
     std::string bytes = FormatDescriptionFile(CurrentFolderPath(), FolderDescription, FolderFiles,
                                               FolderDescriptions, FileCount);
-    if (!ReplaceFileContent(CurrentDescFile, bytes, reason)) {
-        return SaveResult::Failed;
+    bool bothKept = false;
+    if (!ReplaceFileContent(CurrentDescFile, bytes, reason, &bothKept)) {
+        return bothKept ? SaveResult::BothKept : SaveResult::Failed;
     }
     CurrentDescFileStamp = StampOfFile(CurrentDescFile);
     CurrentDescFileStamp.digest = DigestOfBytes(bytes);

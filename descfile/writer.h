@@ -22,6 +22,7 @@ enum class SaveResult {
     NotEditing,  // no description file created or opened yet: nothing was done
     Saved,       // CurrentDescFile holds the tables
     Failed,      // the file could not be written; it keeps its previous content
+    BothKept,    // the file could not be written nor put back: reason names where the old and new content are
 };
 
 // True when CurrentDescFile is no longer what this program last read or wrote there: its size,

@@ -6,10 +6,11 @@
 
 #include "app/file_dialogs.h"
 #include "app/main_window.h"
+#include "app/messages.h"
 #include "descfile/file_io.h"
-#include "descfile/reader.h"
 #include "descfile/save.h"
 #include "descfile/text_helpers.h"
+#include "descfile/writer.h"
 #include "store/file_list_view.h"
 #include "store/folder_enum.h"
 #include "store/folder_listing.h"
@@ -25,16 +26,31 @@ void NewDescriptionFile(HWND owner) {
     if (!ChooseDescriptionFile(FileDialogKind::Save, owner, path, folder)) {
         return;
     }
-    // An existing file is not emptied here: the save below replaces it whole, so a failing save
+    // An existing file is not emptied here: the write below replaces it whole, so a failing write
     // leaves it intact. A new one is listed with the folder's other entries.
     bool existed = StampOfFile(path).exists;
     CreateFileIfMissing(path);
-    std::vector<std::string> names;
-    if (!ListKnownFolder(folder, names)) {
+    auto giveUp = [&]() {
         if (!existed) {
             DeleteFileA(path);
         }
         ReturnToDescribedFolder();
+    };
+    std::vector<std::string> names;
+    if (!ListKnownFolder(folder, names)) {
+        giveUp();
+        return;
+    }
+    // The file's first version, the folder and "A folder" with no entry described, is written before
+    // anything of the window changes: when it cannot be, the window stays as it was, on the file in use.
+    const std::string bytes = FormatDescriptionFile(CurrentFolderPath(), "A folder", {}, {}, 0);
+    std::string reason;
+    bool bothKept = false;
+    if (!ReplaceFileContent(path, bytes, reason, &bothKept)) {
+        giveUp();
+        std::string text = ProblemText("The description file", path,
+                                       existed ? "could not be replaced" : "could not be created", reason);
+        ShowError(owner, existed && !bothKept ? text + "\n\nIt keeps its previous content." : text);
         return;
     }
 
@@ -43,10 +59,9 @@ void NewDescriptionFile(HWND owner) {
     ShowFolderDescription(FolderDescription);
     CurrentDescFile = path;
     CurrentDescFileName = ExtractFileName(CurrentDescFile);
+    CurrentDescFileStamp = StampOfFile(CurrentDescFile);
+    CurrentDescFileStamp.digest = DigestOfBytes(bytes);
     DescribedFolder = std::move(folder);
-    // The user chose to replace whatever the file held, so the save below does not ask about it.
-    std::string replaced;
-    ReadDescriptionText(CurrentDescFile, replaced, &CurrentDescFileStamp);
     SavedFlag = 1;
     DirtyFlag = 0;
     SetWindowTextA(WorkingDirEdit, CurrentFolderPath().c_str());
@@ -54,5 +69,4 @@ void NewDescriptionFile(HWND owner) {
     EnableEditing();
     ScanFolderTables(std::move(names));
     FillFileList();
-    SaveDescriptionFile();
 }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <vector>
 
@@ -562,6 +563,24 @@ TEST(Qmdesc, Invocations) {
             << c.what;
         EXPECT_EQ(got.code, c.code) << c.what;
     }
+}
+
+// The README shows the usage lines of --help as they stand.
+TEST(Qmdesc, TheReadmeShowsTheUsageOfHelp) {
+    std::istringstream help(Qmdesc(".", {"--help"}).out);
+    std::vector<std::string> usage, shown;
+    for (std::string line; std::getline(help, line) && !line.empty();) {
+        usage.push_back(line.substr(line.find("qmdesc ")));
+    }
+    std::ifstream readme(QUILLMARK_README);
+    bool inBlock = false;
+    for (std::string line; std::getline(readme, line);) {
+        inBlock = line == "```sh" || (inBlock && line != "```");
+        if (inBlock && line.rfind("qmdesc ", 0) == 0) {
+            shown.push_back(line);
+        }
+    }
+    EXPECT_EQ(shown, usage);
 }
 
 // What show --format csv and export --descript-ion write, imported back with --overwrite after the

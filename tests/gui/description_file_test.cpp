@@ -1,13 +1,20 @@
 #include <windows.h>
 
+#include <cderr.h>
+
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "actions/description_dialog.h"
 #include "app/main_window.h"
 #include "descfile/file_io.h"
+#include "descfile/replace_seams_win.h"
 #include "resources/resource_ids.h"
+#include "store/described_folder.h"
+#include "store/folder_enum.h"
 #include "store/tables.h"
 #include "tests/gui/gui_harness.h"
 
@@ -529,6 +536,181 @@ TEST_F(DescriptionFileTest, AFileCutOffInsideABlockIsSaidToBe) {
                             "\nends inside the description of \"shed plan.txt\" and may have been cut off. "
                             "That description is not shown, and the next save leaves it out.");
     EXPECT_EQ(ListRows(), RowsOf(folder.Listing(), {}));
+}
+
+TEST_F(DescriptionFileTest, TheEndOfTheSessionAsksAsClosingDoes) {
+    WinFolder folder;
+    SmallDisk disk(folder, "disk", 64);
+    if (!disk.mounted) {
+        GTEST_SKIP() << "no tmpfs can be mounted here: it takes the super-user";
+    }
+    folder.Write("disk\\pond.jpg", "");
+    const std::string file = "disk\\file descriptions.desc";
+    enum Typed { Nothing, InTheBox, InTheDialog, InTheBoxAndChangedElsewhere, InTheBoxOnAFullDisk };
+    const struct {
+        Typed typed;
+        UINT how;
+        int answer;  // to "Save changes?"; 0 when none may be asked
+        LRESULT result;
+        bool saved;
+    } cases[] = {
+        {Nothing, ENDSESSION_LOGOFF, 0, TRUE, false},
+        {InTheBox, ENDSESSION_LOGOFF, IDNO, TRUE, false},
+        {InTheBox, 0, IDYES, TRUE, true},
+        {InTheDialog, 0, IDYES, TRUE, true},
+        {InTheBox, ENDSESSION_CRITICAL, 0, TRUE, true},
+        {InTheBoxAndChangedElsewhere, ENDSESSION_CRITICAL, 0, TRUE, false},
+        {InTheBoxOnAFullDisk, 0, IDYES, FALSE, false},  // last: the disk stays full
+    };
+    for (const auto& c : cases) {
+        const std::string typed = "typed " + std::to_string(&c - cases);
+        SCOPED_TRACE(typed);
+        DirtyFlag = 0;
+        folder.Write(file, FolderOnlyFile(disk.path, "Garden"));
+        OpenThroughSeam(folder.PathOf(file));
+        LRESULT result = -1;
+        auto endSession = [&]() {
+            result = SendMessageA(MainWindow, WM_QUERYENDSESSION, 0, static_cast<LPARAM>(c.how));
+        };
+        // The dialog comes first, the question while it is open.
+        if (c.typed == InTheDialog) {
+            ExpectModal([&](HWND dialog) {
+                SetWindowTextA(FileDescriptionEdit, typed.c_str());
+                endSession();
+                PostMessageA(dialog, WM_CLOSE, 0, 0);
+            });
+        }
+        BoxSeen question, error;
+        if (c.answer != 0) {
+            AnswerMessageBox(c.answer, &question);
+        }
+        if (c.typed == InTheBoxOnAFullDisk) {
+            AnswerMessageBox(IDOK, &error);
+            disk.Fill();
+        }
+        if (c.typed == InTheBoxAndChangedElsewhere) {
+            folder.Write(file, FolderOnlyFile(disk.path, "Another's words"));
+        }
+        ShutdownReasons.clear();
+        ShutdownReasonsWithdrawn = 0;
+        if (c.typed == InTheDialog) {
+            SelectRow(static_cast<int>(std::find(FolderFiles.begin(), FolderFiles.end(), "pond.jpg") -
+                                       FolderFiles.begin()));
+            SendMessageA(FileList, WM_COMMAND, IDM_SET_DESCRIPTION, 0);
+        } else {
+            TypeIntoFolderDescription(c.typed == Nothing ? "" : typed);
+            endSession();
+        }
+        PumpMessages();
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(question.text, c.answer != 0 ? "Save changes?" : "");
+        EXPECT_EQ(question.caption, c.answer != 0 ? "File not saved" : "");
+        // Windows is given a reason while the question waits, and it is withdrawn after.
+        EXPECT_EQ(ShutdownReasons.size(), c.answer != 0 ? 1u : 0u);
+        EXPECT_TRUE(ShutdownReasons.empty() || ShutdownReasons[0].first == MainWindow);
+        EXPECT_EQ(ShutdownReasonsWithdrawn, static_cast<int>(ShutdownReasons.size()));
+        EXPECT_EQ(error.caption, c.typed == InTheBoxOnAFullDisk ? "Error" : "");
+        EXPECT_EQ(folder.Read(file).find(typed) != std::string::npos, c.saved);
+        EXPECT_EQ(DirtyFlag, c.typed != Nothing && !c.saved);
+    }
+}
+
+TEST_F(DescriptionFileTest, ANewFileThatCannotBeWrittenLeavesNoFileAndTheWindowAsItWas) {
+    WinFolder folder;
+    SmallDisk disk(folder, "disk", 64);
+    if (!disk.mounted) {
+        GTEST_SKIP() << "no tmpfs can be mounted here: it takes the super-user";
+    }
+    OpenWorkedExample(folder);
+    TypeIntoFolderDescription(" unsaved");
+    disk.Fill();
+    const VisibleState before = SeeState();
+    AnswerMessageBox(IDNO, nullptr);  // to saving first: the typed text stays unsaved
+    BoxSeen error;
+    AnswerMessageBox(IDOK, &error);
+    NewThroughSeam(disk.path + "\\file descriptions.desc");
+    EXPECT_EQ(error.text, "The description file\n" + disk.path +
+                              "\\file descriptions.desc\ncould not be created:\n" +
+                              SystemErrorText(ERROR_DISK_FULL));
+    EXPECT_FALSE(folder.Has("disk\\file descriptions.desc"));
+    EXPECT_EQ(SeeState(), before);
+    EXPECT_EQ(DirtyFlag, 1);
+    EXPECT_EQ(DescribedFolder.path, folder.Path());
+}
+
+TEST_F(DescriptionFileTest, AFailingFileDialogIsSaidAndChangesNothing) {
+    WinFolder folder;
+    OpenWorkedExample(folder);
+    const VisibleState before = SeeState();
+    const std::pair<DWORD, std::string> errors[] = {
+        {FNERR_BUFFERTOOSMALL, "The path chosen is too long: Quillmark takes paths of up to 259 characters."},
+        {CDERR_INITIALIZATION, "The file dialog failed (common dialog error 0x0002)."},
+    };
+    for (UINT command : {IDM_NEW_DESCRIPTION_FILE, IDM_OPEN_DESCRIPTION_FILE}) {
+        for (const auto& error : errors) {
+            BoxSeen box;
+            AnswerMessageBox(IDOK, &box);
+            FailFileDialogWith(error.first);
+            Command(command);
+            EXPECT_EQ(box.caption + ": " + box.text, "Error: " + error.second + "\n\nNothing was changed.");
+            EXPECT_EQ(SeeState(), before);
+        }
+        Command(command);  // cancelled: nothing to say
+    }
+}
+
+// ReplaceFileW as it fails on Windows with ERROR_UNABLE_TO_MOVE_REPLACEMENT_2: the old file has gone to
+// the backup name, the new one could not take its place.
+BOOL WINAPI ReplaceMovingTheOldFileAside(LPCWSTR target, LPCWSTR, LPCWSTR backup, DWORD, LPVOID, LPVOID) {
+    MoveFileW(target, backup);
+    SetLastError(ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
+    return FALSE;
+}
+
+BOOL WINAPI RefuseToMove(LPCWSTR, LPCWSTR, DWORD) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+
+TEST_F(DescriptionFileTest, AReplaceThatCannotPutTheOldFileBackKeepsBothFilesAndNamesThem) {
+    WinFolder folder;
+    OpenWorkedExample(folder);
+    const std::string before = folder.Read("file descriptions.desc");
+    const std::string failed = "The descriptions could not be saved to\n" + CurrentDescFile + "\n\n" +
+                               SystemErrorText(ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
+    ReplaceFileSeam = ReplaceMovingTheOldFileAside;
+    for (auto moveBack : {MoveFileExW, RefuseToMove}) {
+        MoveBackSeam = moveBack;
+        TypeIntoFolderDescription("!");
+        std::vector<std::string> listing = folder.Listing(), added;
+        BoxSeen box;
+        AnswerMessageBox(IDOK, &box);
+        Command(IDM_SAVE_DESCRIPTIONS);
+        EXPECT_EQ(DirtyFlag, 1);
+        for (const std::string& name : folder.Listing()) {
+            if (std::find(listing.begin(), listing.end(), name) == listing.end()) {
+                added.push_back(name);
+            }
+        }
+        if (moveBack == MoveFileExW) {
+            EXPECT_EQ(box.text, failed + "\n\nThe file keeps its previous content.");
+            EXPECT_EQ(folder.Read("file descriptions.desc"), before);
+            EXPECT_TRUE(added.empty());
+            continue;
+        }
+        EXPECT_FALSE(folder.Has("file descriptions.desc"));
+        ASSERT_EQ(added.size(), 2u);
+        if (folder.Read(added[0]) != before) {
+            std::swap(added[0], added[1]);
+        }
+        EXPECT_EQ(folder.Read(added[0]), before);
+        EXPECT_NE(folder.Read(added[1]).find("\n!!\r\n</folder_description>"), std::string::npos);
+        EXPECT_EQ(box.text, failed +
+                                "\nThe file could not be put back under its own name either. Its previous "
+                                "content is in\n" +
+                                folder.PathOf(added[0]) + "\nand the new content in\n" +
+                                folder.PathOf(added[1]));
+    }
 }
 
 TEST_F(DescriptionFileTest, DescribeSaveCloseStartAgainAndOpen) {

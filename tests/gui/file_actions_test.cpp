@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -181,7 +182,14 @@ TEST_F(FileActionsTest, ClosingStoresTheTextAndMarksItChanged) {
     EXPECT_EQ(folder.Read("file descriptions.desc").find("pond.jpg"), std::string::npos);
 }
 
-TEST_F(FileActionsTest, EscapeEnterOkAndCancelDoNotCloseTheDialog) {
+bool ClosedLater = false;
+
+void CALLBACK CloseLater(HWND dialog, UINT, UINT_PTR, DWORD) {
+    ClosedLater = true;
+    PostMessageA(dialog, WM_CLOSE, 0, 0);
+}
+
+TEST_F(FileActionsTest, EnterOkAndCancelDoNotCloseTheDialogEscapeInTheTextClosesIt) {
     OpenSampleFolder();
     WithDescriptionDialog("pond.jpg", [](HWND dialog) {
         HWND edit = GetDlgItem(dialog, IDC_FILE_DESCRIPTION_EDIT);
@@ -190,13 +198,42 @@ TEST_F(FileActionsTest, EscapeEnterOkAndCancelDoNotCloseTheDialog) {
         // Had any of these ended the dialog, the closing WM_CLOSE would find none and the typed text
         // would never reach the table.
         PostMessageA(edit, WM_CHAR, '\r', 1);
-        PostMessageA(edit, WM_KEYDOWN, VK_ESCAPE, 1);
         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
         PostMessageA(edit, WM_CHAR, 'X', 1);
         PostMessageA(dialog, WM_CLOSE, 0, 0);
     });
     EXPECT_EQ(RowDescription("pond.jpg"), "The pond\r\nX");
+
+    // A multi-line text box of a dialog passes Esc on as a close, which keeps the text. Should it not,
+    // the dialog is closed a moment later and the test fails.
+    ClosedLater = false;
+    WithDescriptionDialog("pond.jpg", [](HWND dialog) {
+        HWND edit = GetDlgItem(dialog, IDC_FILE_DESCRIPTION_EDIT);
+        SetFocus(edit);
+        SendMessageA(edit, EM_SETSEL, 0, 0);
+        PostMessageA(edit, WM_CHAR, 'Y', 1);
+        PostMessageA(edit, WM_KEYDOWN, VK_ESCAPE, 1);
+        SetTimer(dialog, 1, 3000, CloseLater);
+    });
+    EXPECT_FALSE(ClosedLater);
+    EXPECT_EQ(RowDescription("pond.jpg"), "YThe pond\r\nX");
+}
+
+TEST_F(FileActionsTest, ThreeHundredOpeningsOfTheDialogShareTheWindowsOneIcon) {
+    OpenSampleFolder();
+    SelectedIndex = RowOf("pond.jpg");
+    const LRESULT icon = SendMessageA(MainWindow, WM_GETICON, ICON_SMALL, 0);
+    ASSERT_NE(icon, 0);
+    // A fresh icon at every opening would be a USER object never given back: 300 of them here.
+    std::set<LRESULT> icons;
+    for (int opening = 0; opening < 300; ++opening) {
+        HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_FILE_DESCRIPTION),
+                                         MainWindow, FileDescriptionDialogProc, 0);
+        icons.insert(SendMessageA(dialog, WM_GETICON, ICON_SMALL, 0));
+        DestroyWindow(dialog);
+    }
+    EXPECT_EQ(icons, std::set<LRESULT>{icon});
 }
 
 TEST_F(FileActionsTest, OpenFileUsesTheShellAndKeepsTheDialogOpen) {

@@ -11,6 +11,7 @@
 #include "app/main_window.h"
 #include "app/seams.h"
 #include "descfile/file_io.h"
+#include "descfile/replace_seams_win.h"
 #include "descfile/save.h"
 #include "descfile/writer.h"
 #include "resources/resource_ids.h"
@@ -19,6 +20,9 @@
 #include "store/tables.h"
 
 std::vector<ShellCall> ShellCalls;
+INT_PTR ShellCallResult = 42;
+std::vector<std::pair<HWND, std::wstring>> ShutdownReasons;
+int ShutdownReasonsWithdrawn = 0;
 std::vector<std::wstring> ShellItemsOpened;
 FileDialogSeen LastFileDialog;
 PopupSeen LastPopup;
@@ -31,6 +35,7 @@ std::set<HWND> SeenModals;
 std::vector<std::string> Unexpected;
 HHOOK CbtHook = nullptr;
 std::string NextDialogPath;
+DWORD NextDialogError = 0;
 
 bool IsDialogClass(HWND window) {
     char name[64] = {};
@@ -76,7 +81,24 @@ HINSTANCE WINAPI
 RecordShellCall(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory, INT show) {
     ShellCalls.push_back({owner, verb ? verb : "", file ? file : "", parameters ? parameters : "",
                           parameters != nullptr, directory != nullptr, show});
-    return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(42));
+    return reinterpret_cast<HINSTANCE>(ShellCallResult);
+}
+
+BOOL WINAPI RecordShutdownReason(HWND window, LPCWSTR reason) {
+    ShutdownReasons.emplace_back(window, reason);
+    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);  // as Wine 8 answers
+    return FALSE;
+}
+
+BOOL WINAPI RecordShutdownReasonWithdrawn(HWND) {
+    ++ShutdownReasonsWithdrawn;
+    return FALSE;
+}
+
+DWORD WINAPI FakeDialogError() {
+    DWORD error = NextDialogError;
+    NextDialogError = 0;
+    return error;
 }
 
 BOOL WINAPI RecordShellItem(HWND, LPCWSTR folder, LPCWSTR name) {
@@ -98,7 +120,7 @@ BOOL WINAPI FakeFileDialog(LPOPENFILENAMEA dialog) {
     LastFileDialog.filter.assign(filter, length + 2);
     LastFileDialog.defaultExtension = dialog->lpstrDefExt ? dialog->lpstrDefExt : "(null)";
     LastFileDialog.initialFile = dialog->lpstrFile;
-    if (NextDialogPath.empty()) {
+    if (NextDialogPath.empty() || NextDialogError != 0) {
         return FALSE;
     }
     lstrcpynA(dialog->lpstrFile, NextDialogPath.c_str(), static_cast<int>(dialog->nMaxFile));
@@ -209,14 +231,20 @@ void AnswerFileDialogWith(const std::string& path) {
     NextDialogPath = path;
 }
 
+void FailFileDialogWith(DWORD error) {
+    NextDialogError = error;
+}
+
 void FakeFileDialogs() {
     SaveDialogSeam = FakeFileDialog;
     OpenDialogSeam = FakeFileDialog;
+    DialogErrorSeam = FakeDialogError;
 }
 
 void RealFileDialogs() {
     SaveDialogSeam = GetSaveFileNameA;
     OpenDialogSeam = GetOpenFileNameA;
+    DialogErrorSeam = CommDlgExtendedError;
 }
 
 WinFolder::~WinFolder() {
@@ -282,6 +310,13 @@ void MainWindowTest::SetUp() {
     DirtyFlag = SavedFlag = 0;
     SelectedIndex = -1;
     ShellCalls.clear();
+    ShellCallResult = 42;
+    ShutdownReasons.clear();
+    ShutdownReasonsWithdrawn = 0;
+    ReplaceFileSeam = ReplaceFileW;
+    MoveBackSeam = MoveFileExW;
+    ShutdownBlockReasonSeam = RecordShutdownReason;
+    ShutdownUnblockSeam = RecordShutdownReasonWithdrawn;
     ShellItemsOpened.clear();
     CurrentDescFileStamp = FileStamp();
     DescribedFolder = KnownFolder();
@@ -400,17 +435,36 @@ std::string UnixPathOf(const std::string& path) {
 
 // A Linux system call made from inside the Wine process, below Wine; negative results are -errno.
 #if defined(__x86_64__)
-enum LinuxCallNumber : INT_PTR { LinuxOpen = 2, LinuxClose = 3, LinuxRename = 82, LinuxSymlink = 88 };
-INT_PTR LinuxCall(LinuxCallNumber number, INT_PTR a, INT_PTR b, INT_PTR c) {
+enum LinuxCallNumber : INT_PTR {
+    LinuxOpen = 2,
+    LinuxClose = 3,
+    LinuxRename = 82,
+    LinuxSymlink = 88,
+    LinuxMount = 165,
+    LinuxUnmount = 166
+};
+INT_PTR LinuxCall(LinuxCallNumber number, INT_PTR a, INT_PTR b, INT_PTR c, INT_PTR d = 0, INT_PTR e = 0) {
     INT_PTR result;
-    asm volatile("syscall" : "=a"(result) : "a"(number), "D"(a), "S"(b), "d"(c) : "rcx", "r11", "memory");
+    register INT_PTR fourth asm("r10") = d;
+    register INT_PTR fifth asm("r8") = e;
+    asm volatile("syscall"
+                 : "=a"(result)
+                 : "a"(number), "D"(a), "S"(b), "d"(c), "r"(fourth), "r"(fifth)
+                 : "rcx", "r11", "memory");
     return result;
 }
 #else
-enum LinuxCallNumber : INT_PTR { LinuxOpen = 5, LinuxClose = 6, LinuxRename = 38, LinuxSymlink = 83 };
-INT_PTR LinuxCall(LinuxCallNumber number, INT_PTR a, INT_PTR b, INT_PTR c) {
+enum LinuxCallNumber : INT_PTR {
+    LinuxOpen = 5,
+    LinuxClose = 6,
+    LinuxRename = 38,
+    LinuxSymlink = 83,
+    LinuxMount = 21,
+    LinuxUnmount = 52
+};
+INT_PTR LinuxCall(LinuxCallNumber number, INT_PTR a, INT_PTR b, INT_PTR c, INT_PTR d = 0, INT_PTR e = 0) {
     INT_PTR result;
-    asm volatile("int $0x80" : "=a"(result) : "a"(number), "b"(a), "c"(b), "d"(c) : "memory");
+    asm volatile("int $0x80" : "=a"(result) : "a"(number), "b"(a), "c"(b), "d"(c), "S"(d), "D"(e) : "memory");
     return result;
 }
 #endif
@@ -453,6 +507,55 @@ bool CreateBelowWine(const std::string& folder, const std::vector<std::string>& 
         }
     }
     return true;
+}
+
+namespace {
+
+// The Linux paths of the small disks mounted now.
+std::set<std::string> MountedDisks;
+
+void Unmount(const std::string& unixPath) {
+    const INT_PTR detach = 2;  // Linux's MNT_DETACH: also while Wine holds the folder open
+    LinuxCall(LinuxUnmount, reinterpret_cast<INT_PTR>(unixPath.c_str()), detach, 0);
+}
+
+}  // namespace
+
+void UnmountSmallDisks() {
+    for (const std::string& disk : MountedDisks) {
+        Unmount(disk);
+    }
+}
+
+SmallDisk::SmallDisk(const WinFolder& folder, const std::string& name, int kilobytes)
+    : path(folder.PathOf(name)) {
+    CreateDirectoryA(path.c_str(), nullptr);
+    std::string unixPath = UnixPathOf(path), options = "size=" + std::to_string(kilobytes) + "k";
+    mounted =
+        !unixPath.empty() &&
+        LinuxCall(LinuxMount, reinterpret_cast<INT_PTR>("tmpfs"), reinterpret_cast<INT_PTR>(unixPath.c_str()),
+                  reinterpret_cast<INT_PTR>("tmpfs"), 0, reinterpret_cast<INT_PTR>(options.c_str())) == 0;
+    if (mounted) {
+        MountedDisks.insert(unixPath);
+    }
+}
+
+SmallDisk::~SmallDisk() {
+    if (mounted) {
+        Unmount(UnixPathOf(path));
+        MountedDisks.erase(UnixPathOf(path));
+    }
+}
+
+void SmallDisk::Fill() const {
+    HANDLE file = CreateFileA((path + "\\filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::string chunk(4096, 'f');
+    DWORD written = 1;
+    while (file != INVALID_HANDLE_VALUE && written > 0 &&
+           WriteFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &written, nullptr)) {
+    }
+    CloseHandle(file);
 }
 
 namespace {

@@ -63,6 +63,12 @@ struct ShellCall {
     int show;
 };
 extern std::vector<ShellCall> ShellCalls;
+// What the recorded ShellExecuteA calls return: 42, a success, unless a test says otherwise.
+extern INT_PTR ShellCallResult;
+// The reasons given for holding up the end of the session, with their windows, and how many were
+// withdrawn again.
+extern std::vector<std::pair<HWND, std::wstring>> ShutdownReasons;
+extern int ShutdownReasonsWithdrawn;
 // The paths given to the shell to open as items, in order.
 extern std::vector<std::wstring> ShellItemsOpened;
 
@@ -79,6 +85,9 @@ extern FileDialogSeen LastFileDialog;
 
 // Makes the next faked file dialog return path (an empty path: the user cancels).
 void AnswerFileDialogWith(const std::string& path);
+
+// Makes the next faked file dialog fail with that common dialog error (CommDlgExtendedError).
+void FailFileDialogWith(DWORD error);
 
 // Points the file dialog seams at fakes that answer with AnswerFileDialogWith's path.
 void FakeFileDialogs();
@@ -135,6 +144,21 @@ class MainWindowTest : public testing::Test {
 bool RenameBelowWine(const std::string& from, const std::string& to);
 // Makes link a Linux symbolic link to target, below Wine as above.
 bool LinkBelowWine(const std::string& target, const std::string& link);
+
+// A disk of a few kilobytes (a tmpfs mounted below Wine) as the folder name of a test folder, unmounted
+// when it goes; filled, it takes no byte more. Mounting needs the super-user: check mounted.
+class SmallDisk {
+  public:
+    SmallDisk(const WinFolder& folder, const std::string& name, int kilobytes);
+    ~SmallDisk();
+    // Writes a file that takes every byte left.
+    void Fill() const;
+    bool mounted = false;
+    std::string path;
+};
+
+// Unmounts every SmallDisk still mounted, for a run that ends before their destructors run.
+void UnmountSmallDisks();
 
 // Creates empty files of those names in a folder on the Linux side, as the Linux side's own tools would:
 // Wine looks for other letter cases of each name it creates, which takes minutes in a large folder.

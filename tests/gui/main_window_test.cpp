@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <string>
@@ -12,6 +13,7 @@
 #include "app/main_window.h"
 #include "resources/resource_ids.h"
 #include "store/file_list_view.h"
+#include "store/folder_enum.h"
 #include "store/tables.h"
 #include "tests/gui/gui_harness.h"
 
@@ -324,6 +326,21 @@ TEST_F(Commands, ViewCodeStartsNotepadOnThePathUnquoted) {
     EXPECT_EQ(ShellCalls[0].parameters, CurrentDescFile);
     EXPECT_FALSE(ShellCalls[0].hasDirectory);
     EXPECT_EQ(ShellCalls[0].show, SW_SHOWNORMAL);
+
+    // Notepad is optional on current Windows: without it the shell finds no file, and that is said.
+    const std::pair<INT_PTR, std::string> failures[] = {
+        {ERROR_FILE_NOT_FOUND, SystemErrorText(ERROR_FILE_NOT_FOUND)},
+        {SE_ERR_NOASSOC, "No program is set up to open it."},
+    };
+    for (const auto& failure : failures) {
+        ShellCallResult = failure.first;
+        BoxSeen box;
+        AnswerMessageBox(IDOK, &box);
+        Command(IDM_VIEW_CODE);
+        EXPECT_EQ(box.caption, "Error");
+        EXPECT_EQ(box.text, "The description file\n" + CurrentDescFile +
+                                "\ncould not be opened in Notepad:\n" + failure.second);
+    }
 }
 
 TEST_F(Commands, TwentyNineOpensTheWebPage) {
