@@ -22,17 +22,37 @@ std::string_view ViewBetween(std::string_view text, std::string_view opening, st
 // The part of path after its last backslash; the whole path when it holds none.
 std::string ExtractFileName(std::string_view path);
 
-// The folder part of a full path: everything before its last backslash, keeping the backslash of a
-// drive root (C:\a.desc gives C:\); empty when the path holds no backslash. For narrow and wide paths.
+// A view of a path in Char, named so that a string converts to it where the separator tells Char.
 template <typename Char>
-std::basic_string<Char> FolderOfPath(std::basic_string_view<Char> path) {
-    size_t slash = path.rfind(Char('\\'));
+struct PathView {
+    using Type = std::basic_string_view<Char>;
+};
+
+// The folder part of a path: everything before its last separator (any of separators), keeping the
+// separator of a root ("C:\a.desc" gives "C:\", "/a.desc" gives "/"); empty when the path holds none.
+// The window's paths separate by backslashes only; qmdesc's by its system's separators.
+template <typename Char>
+std::basic_string<Char> FolderOfPath(typename PathView<Char>::Type path, const Char* separators) {
+    size_t slash = path.find_last_of(separators);
     if (slash == std::basic_string_view<Char>::npos) {
         return std::basic_string<Char>();
     }
-    // "C:" alone would name the drive's current folder, not its root.
-    return std::basic_string<Char>(path.substr(0, slash == 2 && path[1] == Char(':') ? 3 : slash));
+    // "C:" alone would name the drive's current folder, not its root; "" would name no folder at all.
+    bool root = slash == 0 || (slash == 2 && path[1] == Char(':'));
+    return std::basic_string<Char>(path.substr(0, root ? slash + 1 : slash));
 }
 
-// FolderOfPath of a narrow path.
+// folder and name with one separator between; a folder that ends in one already (a root) gets no other.
+template <typename Char>
+std::basic_string<Char> JoinedPath(typename PathView<Char>::Type folder,
+                                   typename PathView<Char>::Type name,
+                                   Char separator) {
+    std::basic_string<Char> joined(folder);
+    if (!joined.empty() && joined.back() != separator && joined.back() != Char('/')) {
+        joined += separator;
+    }
+    return joined.append(name);
+}
+
+// FolderOfPath of a narrow path of the window's, separated by backslashes.
 std::string ExtractFolderPath(std::string_view path);

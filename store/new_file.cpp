@@ -38,8 +38,7 @@ void NewDescriptionFile(HWND owner) {
         return;
     }
 
-    ResetTables();
-    FolderDescription = "A folder";
+    StartNewDescriptionTables(std::move(names));
     ShowFolderDescription(FolderDescription);
     CurrentDescFile = path;
     CurrentDescFileName = ExtractFileName(CurrentDescFile);
@@ -52,7 +51,6 @@ void NewDescriptionFile(HWND owner) {
     SetWindowTextA(WorkingDirEdit, CurrentFolderPath().c_str());
     ShowDescriptionFileTitle(CurrentDescFile);
     EnableEditing();
-    ScanFolderTables(std::move(names));
     FillFileList();
     SaveDescriptionFile();
 }
