@@ -705,6 +705,62 @@ TEST(Qmdesc, AFileChangedSinceItWasReadIsLeftAlone) {
     EXPECT_EQ(folder.Read("file descriptions.desc"), bytes + " ");
 }
 
+// Runs command in folder, the whole of it without the super-user's rights when the tests have them, so
+// that a write outside the folder cannot reach the machine's root folder even when qmdesc goes wrong.
+Output RunAsUser(const TestFolder& folder, const std::string& command) {
+    chmod(folder.Path().c_str(), 0777);
+    std::string user = geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+    return RunIn(folder.Path(), user + "bash -c " + Quoted(command));
+}
+
+// Where the current folder's path cannot be had, a write still goes to the folder the user named, by a
+// name relative to it, and nowhere else: not into the root, not into the folder qmdesc started from.
+TEST(Qmdesc, WritesStayInAFolderWhosePathCannotBeHad) {
+    ASSERT_FALSE(std::filesystem::exists("/file descriptions.desc")) << "left by an earlier run";
+    TestFolder folder(false);
+    std::string q = Quoted(QMDESC_PROGRAM);
+    // 25 names of 200 letters: deeper than the 4,096 bytes a path may have.
+    Output got = RunAsUser(
+        folder,
+        "d=$(printf 'd%.0s' $(seq 200)) && for i in $(seq 25); do mkdir $d && cd $d || exit; done && "
+        "touch a.txt && " +
+            q + " set . a.txt Deep; echo \"set $?\"; cat 'file descriptions.desc'; echo; " + q +
+            " show --stored .; cd \"$(printf '../%.0s' $(seq 25))\" && rm -rf $d");
+    EXPECT_EQ(got.out,
+              "set 0\n<?xml "
+              "version=\"1.0\"?>\r\n\r\n<file_description_data>\r\n\r\n<folder_name>.</folder_name>\r\n\r\n"
+              "<folder_description>\r\nA "
+              "folder\r\n</folder_description>\r\n\r\n<file>\r\n<file_name>a.txt</file_name>\r\n"
+              "<file_description>\r\nDeep\r\n</file_description>\r\n</file>\r\n\r\n</file_description_data>\n"
+              "Folder .: A folder\na.txt: Deep\n")
+        << got.firstError;
+    EXPECT_FALSE(std::filesystem::exists("/file descriptions.desc"));
+    EXPECT_FALSE(folder.Has("file descriptions.desc"));
+    EXPECT_FALSE(folder.Has(std::string(200, 'd')));
+}
+
+// A folder removed while set reads the description from standard input: nothing is written anywhere.
+// The removal waits until qmdesc has entered the folder and read its file.
+TEST(Qmdesc, AFolderRemovedBeforeTheWriteGetsNothingWritten) {
+    ASSERT_FALSE(std::filesystem::exists("/file descriptions.desc")) << "left by an earlier run";
+    TestFolder folder(false);
+    folder.Write("x", "");
+    std::filesystem::create_directory(folder.PathOf("gone"));
+    folder.Write("gone/a.txt", "x");
+    folder.Write("gone/file descriptions.desc", WorkedExampleBytes("gone"));
+    chmod(folder.PathOf("gone").c_str(), 0777);
+    Output got =
+        RunAsUser(folder, "mkfifo in && { (exec " + Quoted(QMDESC_PROGRAM) +
+                              " set gone a.txt - < in) & } && pid=$! && exec 3> in && for i in $(seq 400); "
+                              "do [ \"$(readlink /proc/$pid/cwd)\" = \"$PWD/gone\" ] && break; sleep 0.05; "
+                              "done; sleep 0.5; rm -rf gone; echo 'After the removal' >&3; exec 3>&-; "
+                              "wait $pid; echo $?; ls");
+    EXPECT_EQ(got.out, "2\nin\nx\n");
+    EXPECT_EQ(got.firstError, "qmdesc: The folder " + folder.PathOf("gone") +
+                                  " cannot be used: No such file or directory; nothing was written");
+    EXPECT_FALSE(std::filesystem::exists("/file descriptions.desc"));
+}
+
 std::string Same(std::string_view bytes) {
     return std::string(bytes);
 }
