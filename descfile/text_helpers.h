@@ -2,6 +2,7 @@
 // character; no encoding is interpreted.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -52,6 +53,24 @@ std::basic_string<Char> JoinedPath(typename PathView<Char>::Type folder,
         joined += separator;
     }
     return joined.append(name);
+}
+
+// True when a name of path (a std::string_view or std::wstring_view), between backslashes or slashes,
+// ends in a blank or a dot, which Windows drops from a path it is given; "." and ".." are no such names.
+template <typename View>
+bool NameEndsInBlankOrDot(View path) {
+    using Char = typename View::value_type;
+    const Char separators[] = {Char('\\'), Char('/'), Char(0)};
+    for (size_t start = 0; start <= path.size();) {
+        size_t end = std::min(path.find_first_of(separators, start), path.size());
+        View name = path.substr(start, end - start);
+        bool dots = name.find_first_not_of(Char('.')) == View::npos && name.size() <= 2;
+        if (!dots && (name.back() == Char(' ') || name.back() == Char('.'))) {
+            return true;
+        }
+        start = end + 1;
+    }
+    return false;
 }
 
 // FolderOfPath of a narrow path of the window's, separated by backslashes.

@@ -1,31 +1,24 @@
 #include "store/described_folder.h"
 
-#include <algorithm>
+#include "descfile/text_helpers.h"
 
 KnownFolder DescribedFolder;
 
+const char EndsInBlankOrDotReason[] = "its name ends in a blank or a dot";
+
 namespace {
 
-const char NameEndsInBlankOrDot[] = "its name ends in a blank or a dot";
+const char AnotherFolderInItsPlace[] = "Another folder has taken its place.";
+
+}  // namespace
+
+namespace {
 
 // Windows drops a trailing blank or dot from the last name of a path it is given, so such a folder
 // cannot be entered by its path at all.
 bool EndsInBlankOrDot(const std::string& path) {
     size_t slash = path.find_last_of("\\/");
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    return !name.empty() && name != "." && name != ".." && (name.back() == ' ' || name.back() == '.');
-}
-
-// True when a name of path ends in a blank or a dot.
-bool AnyNameEndsInBlankOrDot(const std::string& path) {
-    for (size_t start = 0; start <= path.size();) {
-        size_t end = std::min(path.find_first_of("\\/", start), path.size());
-        if (EndsInBlankOrDot(path.substr(start, end - start))) {
-            return true;
-        }
-        start = end + 1;
-    }
-    return false;
+    return NameEndsInBlankOrDot(std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1));
 }
 
 }  // namespace
@@ -58,8 +51,8 @@ bool FolderCanBeDescribed(const KnownFolder& folder, std::string& reason) {
     if (!SpelledInCodePage(folder.path, reason)) {
         return false;
     }
-    if (NamesLoseTrailingBlankOrDot && AnyNameEndsInBlankOrDot(folder.path)) {
-        reason = NameEndsInBlankOrDot;
+    if (NamesLoseTrailingBlankOrDot && NameEndsInBlankOrDot(std::string_view(folder.path))) {
+        reason = EndsInBlankOrDotReason;
         return false;
     }
     return true;
@@ -71,7 +64,7 @@ bool InKnownFolder(const KnownFolder& folder, std::string& reason) {
         return false;
     }
     if (current != folder.identity) {
-        reason = "Another folder has taken its place.";
+        reason = AnotherFolderInItsPlace;
         return false;
     }
     return true;
@@ -88,9 +81,9 @@ bool EnterKnownFolder(const KnownFolder& folder, std::string& reason) {
         return true;
     }
     if (EndsInBlankOrDot(folder.path)) {
-        reason = NameEndsInBlankOrDot;
+        reason = EndsInBlankOrDotReason;
     } else if (inside) {
-        reason = "Another folder has taken its place.";
+        reason = AnotherFolderInItsPlace;
     }
     return false;
 }

@@ -48,19 +48,6 @@ size_t RootLength(const std::wstring& full) {
     return 0;
 }
 
-// True when a name of path ends in a blank or a dot, which Windows drops from a path it is given.
-bool NameLosesItsEnd(std::wstring_view path) {
-    for (size_t start = 0; start <= path.size();) {
-        size_t end = std::min(path.find_first_of(L"\\/", start), path.size());
-        std::wstring_view name = path.substr(start, end - start);
-        if (!name.empty() && name != L"." && name != L".." && (name.back() == L' ' || name.back() == L'.')) {
-            return true;
-        }
-        start = end + 1;
-    }
-    return false;
-}
-
 // The exact name behind slot index, when the tables still come from the last listing of this folder
 // and no other entry was listed under the same name: Wine lists Linux names that are not UTF-8 alike,
 // and such a name leads to one of them only.
@@ -209,7 +196,7 @@ std::wstring UnnormalisedPath(const std::string& path) {
 
 bool SetCurrentFolderExactly(const std::string& path, std::string* reason) {
     std::wstring full = WideOfBytes(CP_UTF8, FullPathAsGiven(path));
-    if (!NameLosesItsEnd(full)) {
+    if (!NameEndsInBlankOrDot(std::wstring_view(full))) {
         if (SetCurrentDirectoryW(full.c_str())) {
             return true;
         }
@@ -224,7 +211,7 @@ bool SetCurrentFolderExactly(const std::string& path, std::string* reason) {
             }
             SetCurrentDirectoryW(previous.c_str());
             if (reason != nullptr) {
-                *reason = "its name ends in a blank or a dot";
+                *reason = EndsInBlankOrDotReason;
             }
             return false;
         }

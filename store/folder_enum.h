@@ -49,6 +49,9 @@ std::string FullPathAsGiven(const std::string& path);
 // otherwise false with why, naming the code page. Always true outside Windows.
 bool SpelledInCodePage(const std::string& path, std::string& reason);
 
+// Why a folder whose name ends in a blank or a dot cannot be used, in the window's words.
+extern const char EndsInBlankOrDotReason[];
+
 // True where the system drops a trailing blank or dot from a name it is given (Windows), so that the
 // window program cannot reach a folder so named by its path.
 extern const bool NamesLoseTrailingBlankOrDot;
