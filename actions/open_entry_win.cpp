@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "descfile/text_helpers.h"
+
 namespace {
 
 // An item identifier list, freed when it goes out of scope.
@@ -38,21 +40,18 @@ bool ParseEntry(HWND owner, const std::wstring& folder, std::wstring name, HeldI
     }
     item.list = ILCombine(folderItem.list, child.list);
     wchar_t found[MAX_PATH] = {};
-    std::wstring asked = folder.back() == L'\\' ? folder + name : folder + L'\\' + name;
+    std::wstring asked = JoinedPath(folder, name, L'\\');
     return item.list != nullptr && SHGetPathFromIDListW(item.list, found) && asked == found;
 }
 
 }  // namespace
 
 BOOL WINAPI OpenEntryWithShell(HWND owner, LPCWSTR folder, LPCWSTR name) {
-    std::wstring folderPath = folder;
-    if (folderPath.find(L'\\') == std::wstring::npos) {
-        folderPath += L'\\';  // "C:" alone is not the root
-    }
+    // The folder comes from the listing or FolderOfPath, so a root keeps its backslash ("C:" alone would
+    // name the drive's current folder).
     HeldItem item;
-    bool parsed = *name == L'\0'
-                      ? SUCCEEDED(SHParseDisplayName(folderPath.c_str(), nullptr, &item.list, 0, nullptr))
-                      : ParseEntry(owner, folderPath, name, item);
+    bool parsed = *name == L'\0' ? SUCCEEDED(SHParseDisplayName(folder, nullptr, &item.list, 0, nullptr))
+                                 : ParseEntry(owner, folder, name, item);
     if (!parsed) {
         return FALSE;
     }

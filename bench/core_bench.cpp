@@ -331,7 +331,7 @@ void BM_Save(benchmark::State& state) {
     ReadWholeFile(folder.descFile, old, &CurrentDescFileStamp, nullptr);
     for (auto _ : state) {
         // The window's save first checks that no other program changed the file: its bytes are read again.
-        if (DescriptionFileChangedOnDisk()) {
+        if (FileChangedSince(CurrentDescFile, CurrentDescFileStamp)) {
             state.SkipWithError("the file seems changed by another program");
             break;
         }

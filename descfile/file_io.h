@@ -1,5 +1,6 @@
-// Whole-file reading and writing for the description file; file_io_win.cpp and file_io_posix.cpp
-// implement it.
+// Whole-file reading with a file's stamp and digest, and safe replacement: for the description file and
+// the files qmdesc reads and writes beside it. file_io.cpp holds the digest; file_io_win.cpp and
+// file_io_posix.cpp the rest.
 #pragma once
 
 #include <cstdint>

@@ -8,21 +8,16 @@
 #include <utility>
 
 #include "descfile/file_io.h"
+#include "descfile/markers.h"
 #include "descfile/text_helpers.h"
 #include "store/tables.h"
 
 namespace {
 
-// What the look-up needs of the first block of each stored name. Names and descriptions are views
-// into the kept texts, which stay put until ResetTables starts a new generation.
-struct StoredEntry {
-    std::string_view name;
-    std::string_view description;  // untrimmed
-};
-
 // The first block of every stored name, in file order, for LoadedBlocks[0 .. BlockCount) of
-// generation IndexGeneration.
-std::vector<StoredEntry> FirstBlocks;
+// generation IndexGeneration: views into the kept texts, which stay put until ResetTables starts a new
+// generation.
+std::vector<StoredBlock> FirstBlocks;
 unsigned IndexGeneration = 0;
 
 // Each stored name's place in FirstBlocks, in one flat array under open addressing: a slot holds the
@@ -168,7 +163,11 @@ std::string DecodeTextMode(std::string_view raw) {
     return text;
 }
 
-bool ReadDescriptionText(const std::string& path, std::string& text, FileStamp* stamp, std::string* reason) {
+bool ReadDescriptionText(const std::string& path,
+                         std::string& text,
+                         FileStamp* stamp,
+                         std::string* reason,
+                         size_t* textEnd) {
     // A file too large for memory is refused like one that cannot be read.
     try {
         std::string raw;
@@ -176,6 +175,9 @@ bool ReadDescriptionText(const std::string& path, std::string& text, FileStamp* 
             return false;
         }
         text = DecodeTextMode(raw);
+        if (textEnd != nullptr) {
+            *textEnd = std::min(raw.find('\x1A'), raw.size());
+        }
         return true;
     } catch (const std::exception&) {  // bad_alloc, or length_error past what a string can hold
         if (reason != nullptr) {
@@ -183,6 +185,13 @@ bool ReadDescriptionText(const std::string& path, std::string& text, FileStamp* 
         }
         return false;
     }
+}
+
+StoredBlock FieldsOfBlock(std::string_view block) {
+    MarkerFinder nameOpen(block, FileNameOpen), nameClose(block, FileNameClose);
+    MarkerFinder descriptionOpen(block, FileDescriptionOpen), descriptionClose(block, FileDescriptionClose);
+    return {FieldOf(block, 0, block.size(), nameOpen, nameClose),
+            FieldOf(block, 0, block.size(), descriptionOpen, descriptionClose)};
 }
 
 namespace {
@@ -197,9 +206,11 @@ void ScanKeptBlocks(std::string_view kept) {
         FirstBlockOfName.Clear(std::min<size_t>(text.size() / 80, 1 << 22));
         IndexGeneration = TablesGeneration;
     }
-    MarkerFinder blockOpen(kept, "<file>"), blockClose(kept, "</file>");
-    MarkerFinder nameOpen(kept, "<file_name>"), nameClose(kept, "</file_name>");
-    MarkerFinder descriptionOpen(kept, "<file_description>"), descriptionClose(kept, "</file_description>");
+    // The fields are found as FieldsOfBlock finds them, by finders over the whole text: a text of nested
+    // blocks then costs one search per marker, not one per block.
+    MarkerFinder blockOpen(kept, FileOpen), blockClose(kept, FileClose);
+    MarkerFinder nameOpen(kept, FileNameOpen), nameClose(kept, FileNameClose);
+    MarkerFinder descriptionOpen(kept, FileDescriptionOpen), descriptionClose(kept, FileDescriptionClose);
     std::string_view previousName;
     bool anyName = false;
     for (size_t p = blockOpen.FirstAtOrAfter(0); p != std::string_view::npos;
@@ -253,15 +264,15 @@ void MergeFolderEntries(std::vector<std::string> names) {
 }
 
 std::string NameInUnclosedBlock(std::string_view text) {
-    size_t last = text.rfind("<file>");
-    if (last == std::string_view::npos || text.find("</file>", last) != std::string_view::npos) {
+    size_t last = text.rfind(FileOpen);
+    if (last == std::string_view::npos || text.find(FileClose, last) != std::string_view::npos) {
         return std::string();
     }
-    return std::string(ViewBetween(text.substr(last), "<file_name>", "</file_name>"));
+    return std::string(FieldsOfBlock(text.substr(last)).name);
 }
 
 bool IsDescriptionText(std::string_view text) {
-    return text.find("<folder_name>") != std::string_view::npos;
+    return text.find(FolderNameOpen) != std::string_view::npos;
 }
 
 namespace {
@@ -270,7 +281,7 @@ namespace {
 void FillTables(std::string text, std::vector<std::string>&& names) {
     std::string_view kept = KeepLoadedText(std::move(text));
     ScanKeptBlocks(kept);
-    FolderDescription = ExtractBetween(kept, "<folder_description>", "</folder_description>");
+    FolderDescription = ExtractBetween(kept, FolderDescriptionOpen, FolderDescriptionClose);
     MergeFolderEntries(std::move(names));
 }
 

@@ -12,12 +12,24 @@
 // ends the text.
 std::string DecodeTextMode(std::string_view raw);
 
-// Reads the whole file at path as text (DecodeTextMode), with the file's stamp as it was read. False
-// when it cannot be read or does not fit in memory; reason then holds why.
+// Reads the whole file at path as text (DecodeTextMode), with the file's stamp as it was read and where
+// the text ends in its bytes (at a Ctrl+Z byte, or at the end). False when it cannot be read or does not
+// fit in memory; reason then holds why. The one way both programs read a description file.
 bool ReadDescriptionText(const std::string& path,
                          std::string& text,
                          FileStamp* stamp = nullptr,
-                         std::string* reason = nullptr);
+                         std::string* reason = nullptr,
+                         size_t* textEnd = nullptr);
+
+// What a stored block holds, as views into it: the name untrimmed, the description untrimmed.
+struct StoredBlock {
+    std::string_view name;
+    std::string_view description;
+};
+
+// The name and description of a block (the text between "<file>" and "</file>"), each the text between
+// the first of its opening and the first of its closing marker; the reader takes them so.
+StoredBlock FieldsOfBlock(std::string_view block);
 
 // Appends the inner text of every "<file>" that has a "</file>" after it to LoadedBlocks, overlapping
 // blocks included, and indexes the blocks by stored name (the first block of a name wins).

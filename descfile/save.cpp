@@ -15,7 +15,7 @@ namespace {
 // (its size, time or bytes) and the user does not want it replaced. A file that has gone is simply
 // written again.
 bool MayReplaceTheFileOnDisk() {
-    if (!DescriptionFileChangedOnDisk()) {
+    if (!FileChangedSince(CurrentDescFile, CurrentDescFileStamp)) {
         return true;
     }
     return AskYesNoWarning(MainWindow,

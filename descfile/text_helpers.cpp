@@ -46,5 +46,5 @@ std::string ExtractFileName(std::string_view path) {
 }
 
 std::string ExtractFolderPath(std::string_view path) {
-    return FolderOfPath(path);
+    return FolderOfPath(path, "\\");
 }

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "descfile/file_io.h"
+#include "descfile/markers.h"
 #include "descfile/text_helpers.h"
 #include "store/folder_enum.h"
 #include "store/tables.h"
@@ -42,42 +43,44 @@ std::string FormatDescriptionFile(std::string_view folderPath,
     }
     std::string out;
     out.reserve(size + size / 16);
-    out += "<?xml version=\"1.0\"?>\r\n\r\n<file_description_data>\r\n\r\n<folder_name>";
+    // Each of the layout's lines ends with CR LF; "\r\n\r\n" is a line and the empty line after it.
+    const std::string_view lineEnd = "\r\n", emptyLine = "\r\n\r\n";
+    out.append(XmlDeclaration).append(emptyLine).append(RootOpen).append(emptyLine).append(FolderNameOpen);
     AppendLines(out, folderPath);
-    out += "</folder_name>\r\n\r\n";
+    out.append(FolderNameClose).append(emptyLine);
     if (!folderDescription.empty()) {
-        out += "<folder_description>\r\n";
+        out.append(FolderDescriptionOpen).append(lineEnd);
         AppendLines(out, TrimView(folderDescription), true);
-        out += "\r\n</folder_description>\r\n";
+        out.append(lineEnd).append(FolderDescriptionClose).append(lineEnd);
     }
     for (int i = 0; i < count; ++i) {
         if (descriptions[i].empty()) {
             continue;
         }
-        out += "\r\n<file>\r\n<file_name>";
+        out.append(lineEnd).append(FileOpen).append(lineEnd).append(FileNameOpen);
         // A name is written exactly as listed: the reader compares names untrimmed.
         AppendLines(out, files[i]);
-        out += "</file_name>\r\n<file_description>\r\n";
+        out.append(FileNameClose).append(lineEnd).append(FileDescriptionOpen).append(lineEnd);
         AppendLines(out, TrimView(descriptions[i]), true);
-        out += "\r\n</file_description>\r\n</file>\r\n";
+        out.append(lineEnd).append(FileDescriptionClose).append(lineEnd).append(FileClose).append(lineEnd);
     }
-    out += "\r\n</file_description_data>";
+    out.append(lineEnd).append(RootClose);
     return out;
 }
 
-bool DescriptionFileChangedOnDisk() {
-    FileStamp onDisk = StampOfFile(CurrentDescFile);
+bool FileChangedSince(const std::string& path, const FileStamp& stamp) {
+    FileStamp onDisk = StampOfFile(path);
     if (!onDisk.exists) {
         return false;
     }
     // Another size or time needs no reading; the same ones may still hide other bytes.
-    onDisk.digest = CurrentDescFileStamp.digest;
-    if (onDisk != CurrentDescFileStamp) {
+    onDisk.digest = stamp.digest;
+    if (onDisk != stamp) {
         return true;
     }
     std::string bytes;
     try {
-        return !ReadWholeFile(CurrentDescFile, bytes, &onDisk, nullptr) || onDisk != CurrentDescFileStamp;
+        return !ReadWholeFile(path, bytes, &onDisk, nullptr) || onDisk != stamp;
     } catch (const std::exception&) {  // too large to read: not what was written here
         return true;
     }

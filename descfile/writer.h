@@ -25,9 +25,10 @@ enum class SaveResult {
     BothKept,    // the file could not be written nor put back: reason names where the old and new content are
 };
 
-// True when CurrentDescFile is no longer what this program last read or wrote there: its size,
-// last-write time or bytes differ, or it cannot be read to tell. A file that has gone has not changed.
-bool DescriptionFileChangedOnDisk();
+// True when the file at path is no longer the version stamp tells of (as this program last read or
+// wrote it): its size, last-write time or bytes differ, or it cannot be read to tell. A file that has
+// gone has not changed.
+bool FileChangedSince(const std::string& path, const FileStamp& stamp);
 
 // Writes the tables to CurrentDescFile, the folder description box's text (when not empty) replacing
 // FolderDescription first. DirtyFlag is cleared and the file's stamp kept only when the file was

@@ -1,12 +1,16 @@
 #include "qmdesc/catalogue.h"
 
+#include <algorithm>
+#include <cctype>
 #include <unordered_set>
 #include <utility>
 
 #include "descfile/file_io.h"
+#include "descfile/markers.h"
 #include "descfile/reader.h"
 #include "descfile/text_helpers.h"
 #include "qmdesc/system.h"
+#include "store/folder_scan.h"
 #include "store/tables.h"
 
 std::string ProblemLine(const std::string& what,
@@ -16,14 +20,13 @@ std::string ProblemLine(const std::string& what,
     return what + " " + which + " " + how + ": " + reason;
 }
 
-bool ListCatalogueFolder(LoadedFile& file,
+bool ListCatalogueFolder(const std::string& folder,
                          std::vector<std::string>& names,
                          std::vector<std::string>* subfolders,
                          std::string& problem) {
-    file.folder = CurrentFolderUtf8();
     std::string reason;
     if (!ListFolder(names, subfolders, reason)) {
-        problem = ProblemLine("The folder", file.folder, "cannot be listed", reason);
+        problem = ProblemLine("The folder", folder, "cannot be listed", reason);
         return false;
     }
     return true;
@@ -37,27 +40,22 @@ bool LoadCatalogue(const std::string& fileName,
                    std::string& problem) {
     file.path = path;
     file.fileName = fileName;
-    std::string reason;
-    std::string raw;
-    try {
-        if (!ReadWholeFile(CoreFileName(fileName), raw, &file.stamp, &reason)) {
-            problem = ProblemLine("The description file", path, "cannot be read", reason);
-            return false;
-        }
-    } catch (const std::exception&) {
-        problem = ProblemLine("The description file", path, "cannot be read", OutOfMemoryReason);
+    std::string reason, text;
+    size_t textEnd = 0;
+    // The code page must spell the name: its ANSI spelling may be another file's.
+    if (!SpelledInCodePage(fileName, reason) ||
+        !ReadDescriptionText(CoreFileName(fileName), text, &file.stamp, &reason, &textEnd)) {
+        problem = ProblemLine("The description file", path, "cannot be read", reason);
         return false;
     }
-    file.bytes = raw.size();
-    std::string text = DecodeTextMode(raw);
-    file.storedFolderName = ExtractBetween(text, "<folder_name>", "</folder_name>");
+    file.bytes = file.stamp.size;
+    file.storedFolderName = ExtractBetween(text, FolderNameOpen, FolderNameClose);
     // What only check reports is not looked for on find's walk.
     if (forCheck) {
-        file.ctrlZ = raw.find('\x1A');
+        file.ctrlZ = textEnd < file.bytes ? textEnd : std::string::npos;
         file.cutOffName = NameInUnclosedBlock(text);
         file.listed = names;
     }
-    raw = std::string();
     switch (LoadNextDescriptionTables(std::move(text), std::move(names))) {
         case LoadResult::NotADescriptionFile:
             problem = "Not a valid description file: " + path;
@@ -85,68 +83,95 @@ std::vector<CatalogueEntry> StoredEntries() {
     std::vector<CatalogueEntry> entries;
     entries.reserve(BlockCount);
     for (int i = 0; i < BlockCount; ++i) {
-        std::string_view name = ViewBetween(LoadedBlocks[i], "<file_name>", "</file_name>");
-        entries.push_back(
-            {std::string(name),
-             TrimText(ViewBetween(LoadedBlocks[i], "<file_description>", "</file_description>")),
-             listed.count(name) != 0, !stored.insert(name).second});
+        StoredBlock block = FieldsOfBlock(LoadedBlocks[i]);
+        entries.push_back({std::string(block.name), TrimText(block.description),
+                           listed.count(block.name) != 0, !stored.insert(block.name).second});
     }
     return entries;
 }
 
 const char DescriptionFileName[] = "file descriptions.desc";
 
-namespace {
-
-// Where the last separator of path is, if it has one.
-size_t LastSeparator(const std::string& path) {
-    return path.find_last_of(PathSeparator == '\\' ? "\\/" : "/");
-}
-
-}  // namespace
-
-std::string JoinedPath(const std::string& folder, const std::string& name) {
-    bool ends = !folder.empty() && LastSeparator(folder) == folder.size() - 1;
-    return ends ? folder + name : folder + PathSeparator + name;
+std::string ShownPath(const std::string& folder, const std::string& name) {
+    return JoinedPath(folder, name, PathSeparator);
 }
 
 void ReportProblem(const std::string& problem) {
     WriteError("qmdesc: " + problem + "\n");
 }
 
-bool LoadPath(const std::string& path, bool forCheck, bool allowMissing, LoadedFile& file) {
-    std::string folder = path, fileName = DescriptionFileName;
-    if (!IsFolder(path)) {
-        size_t separator = LastSeparator(path);
-        fileName = separator == std::string::npos ? path : path.substr(separator + 1);
-        folder = separator == std::string::npos ? "." : path.substr(0, separator);
-        // The root keeps its separator: "/a.desc" lies in "/", "C:\a.desc" in "C:\".
-        if (folder.empty() || (PathSeparator == '\\' && folder.size() == 2 && folder[1] == ':')) {
-            folder = path.substr(0, separator + 1);
-        }
+namespace {
+
+// True when a file of that name may be made as a description file: the window's own extension.
+bool HasDescriptionExtension(const std::string& name) {
+    const std::string extension = ".desc";
+    return name.size() > extension.size() &&
+           std::equal(extension.rbegin(), extension.rend(), name.rbegin(),
+                      [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+}
+
+// Knows the folder of path, a description file's or a folder's, and the file's name in it; false with
+// why.
+bool KnowFolderOfPath(const std::string& path, LoadedFile& file, std::string& reason) {
+    file.fileName = DescriptionFileName;
+    if (KnowFolderAsGiven(path, file.known, reason)) {
+        return true;
     }
+    // Not a folder: a description file in the folder its path names, or the current one.
+    file.fileName = path.substr(path.find_last_of(PathSeparators) + 1);
+    std::string folder = FolderOfPath(path, PathSeparators);
+    return KnowFolderAsGiven(folder.empty() ? "." : folder, file.known, reason);
+}
+
+}  // namespace
+
+bool LoadPath(const std::string& path, FileUse use, LoadedFile& file) {
     std::string reason, problem;
-    if (!EnterFolder(folder, reason)) {
+    bool writes = use == FileUse::Change || use == FileUse::Create;
+    if (!KnowFolderOfPath(path, file, reason)) {
+        ReportProblem(ProblemLine("The description file", path, "cannot be read", reason));
+        return false;
+    }
+    file.folder = file.known.path;
+    // What the window program cannot describe, qmdesc does not write: not in it, nor in the folder its
+    // ANSI spelling would reach.
+    if (writes && !FolderCanBeDescribed(file.known, reason)) {
+        ReportProblem(ProblemLine("The folder", file.folder, "cannot be used", reason));
+        return false;
+    }
+    if (!EnterKnownFolder(file.known, reason)) {
         ReportProblem(ProblemLine("The description file", path, "cannot be read", reason));
         return false;
     }
     std::vector<std::string> names;
-    if (!ListCatalogueFolder(file, names, nullptr, problem)) {
+    if (!ListCatalogueFolder(file.folder, names, nullptr, problem)) {
         ReportProblem(problem);
         return false;
     }
-    std::string shownPath = JoinedPath(file.folder, fileName);
-    if (allowMissing && !StampOfFile(CoreFileName(fileName)).exists) {
+    std::string shownPath = ShownPath(file.folder, file.fileName);
+    bool missing = !StampOfFile(CoreFileName(file.fileName)).exists;
+    if (use == FileUse::Create && missing) {
+        if (file.fileName != DescriptionFileName && !HasDescriptionExtension(file.fileName)) {
+            ReportProblem(path + " does not exist");
+            return false;
+        }
         file.path = shownPath;
-        file.fileName = fileName;
         file.isNew = true;
-        // An empty description file: every entry listed, none described.
-        LoadNextDescriptionTables("<folder_name>", std::move(names));
+        StartNewDescriptionTables(std::move(names));
         return true;
     }
-    if (!LoadCatalogue(fileName, shownPath, std::move(names), forCheck, file, problem)) {
+    if (!LoadCatalogue(file.fileName, shownPath, std::move(names), use == FileUse::Check, file, problem)) {
         ReportProblem(problem);
         return false;
     }
     return true;
+}
+
+bool StillInFolderOf(const LoadedFile& file) {
+    std::string reason;
+    if (InKnownFolder(file.known, reason)) {
+        return true;
+    }
+    ReportProblem(ProblemLine("The folder", file.folder, "cannot be used", reason) + "; nothing was written");
+    return false;
 }

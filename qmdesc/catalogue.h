@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "descfile/file_io.h"
+#include "store/described_folder.h"
 
 // One entry as qmdesc prints it. Names and descriptions are bytes of the code page.
 struct CatalogueEntry {
@@ -16,21 +17,22 @@ struct CatalogueEntry {
 
 // What qmdesc learnt of a description file besides the tables.
 struct LoadedFile {
-    std::string folder;            // the folder's full path, UTF-8
-    std::string path;              // the file's path as it was given or found, UTF-8
-    std::string fileName;          // the file's name in its folder, UTF-8
-    bool isNew = false;            // no such file yet: the tables hold the folder's entries, none described
-    FileStamp stamp;               // the file as it was read, to tell another program's change
-    std::string storedFolderName;  // the folder name the file holds
+    KnownFolder known;     // the folder, known by identity: every read and write is checked to be in it
+    std::string folder;    // its path as qmdesc shows it, UTF-8: full, or as given where that cannot be had
+    std::string path;      // the file's path as it is shown, UTF-8
+    std::string fileName;  // the file's name in its folder, UTF-8
+    bool isNew = false;    // no such file yet: the tables start as New starts them
+    FileStamp stamp;       // the file as it was read, to tell another program's change
+    std::string storedFolderName;      // the folder name the file holds
     size_t ctrlZ = std::string::npos;  // where a Ctrl+Z byte ends what the reader takes, if it does
     size_t bytes = 0;                  // the file's size
     std::string cutOffName;            // the entry whose block the file ends inside, if it does
     std::vector<std::string> listed;   // the folder's names in listing order, as Open lists them
 };
 
-// Lists the current directory as Open does (and its folders to walk into, when subfolders is given),
-// noting its path in file.folder. False, with Open's words in problem, when it cannot be listed.
-bool ListCatalogueFolder(LoadedFile& file,
+// Lists the current directory, shown as folder, as Open does (and its folders to walk into, when
+// subfolders is given). False, with Open's words in problem, when it cannot be listed.
+bool ListCatalogueFolder(const std::string& folder,
                          std::vector<std::string>& names,
                          std::vector<std::string>* subfolders,
                          std::string& problem);
@@ -62,13 +64,26 @@ std::string ProblemLine(const std::string& what,
 // The name of the description file in a folder that qmdesc is given.
 extern const char DescriptionFileName[];
 
-// path with name after it, one separator between.
-std::string JoinedPath(const std::string& folder, const std::string& name);
+// folder and name joined as qmdesc shows paths.
+std::string ShownPath(const std::string& folder, const std::string& name);
 
 // Writes "qmdesc: " and problem on standard error, as one line.
 void ReportProblem(const std::string& problem);
 
-// Enters the folder of path (a description file or its folder) and loads the file as Open does. False,
-// with the problem named on standard error, when that cannot be done. allowMissing takes a file that
-// does not exist yet as New leaves one: the folder's entries, none described.
-bool LoadPath(const std::string& path, bool forCheck, bool allowMissing, LoadedFile& file);
+// What a verb does with the description file it is given.
+enum class FileUse {
+    Show,    // reads it
+    Check,   // reads it and notes what check reports
+    Change,  // reads it to write it or a file beside it: its folder must be one the window can describe
+    Create,  // as Change, or starts a new one as New does when there is none (see LoadPath)
+};
+
+// Knows and enters the folder of path (a description file or its folder) as the user gave it and loads
+// the file as Open does. False, with the problem named on standard error, when that cannot be done. A
+// missing file is created (Create) only as "file descriptions.desc" or a name ending in ".desc" in an
+// existing folder: any other path that does not exist is refused.
+bool LoadPath(const std::string& path, FileUse use, LoadedFile& file);
+
+// True when the current directory is still the folder file was read from; otherwise names the problem
+// on standard error. Every write checks this first.
+bool StillInFolderOf(const LoadedFile& file);

@@ -248,7 +248,7 @@ std::string FoundText(Format format, const std::string& folder, const CatalogueE
             return (first ? "[\n  " : ",\n  ") +
                    JsonEntry(folder, name, Utf8OfCodePage(entry.description), entry.exists);
         default:
-            return Labelled(folder + PathSeparator + name + (entry.exists ? "" : GoneMark),
+            return Labelled(ShownPath(folder, name) + (entry.exists ? "" : GoneMark),
                             Utf8OfCodePage(FirstLine(entry.description)));
     }
 }

@@ -1,4 +1,5 @@
-// qmdesc: finds, shows and checks the descriptions that Quillmark keeps, from the command line.
+// qmdesc: shows, finds, checks, sets, relinks, imports and exports the descriptions Quillmark keeps, from
+// the command line, through the window program's own core.
 #include "qmdesc/system.h"
 #include "qmdesc/verbs.h"
 

@@ -1,6 +1,6 @@
-// What qmdesc needs of the system: text between the code page of names and descriptions and the UTF-8
-// it reads and prints, the console, and the folders it walks. system_win.cpp and system_posix.cpp
-// implement it.
+// What qmdesc needs of the system besides the core's folder calls: text between the code page of names and
+// descriptions and the UTF-8 it reads and prints, the console, and the listing of a folder to walk.
+// system_win.cpp and system_posix.cpp implement it.
 #pragma once
 
 #include <string>
@@ -59,23 +59,16 @@ bool ErrorIsTerminal();
 // Milliseconds from some fixed moment, for the progress line.
 long long MillisecondsNow();
 
-// The separator of the paths qmdesc joins and prints: a backslash on Windows, a slash elsewhere.
+// The separator of the paths qmdesc joins and prints: a backslash on Windows, a slash elsewhere; and
+// every separator a path it is given may hold.
 extern const char PathSeparator;
+extern const char PathSeparators[];
 
 // True where the file system takes names in any letter case (Windows).
 extern const bool NamesIgnoreCase;
 
-// True when path (UTF-8) leads to a folder.
-bool IsFolder(const std::string& path);
-
-// Makes folder (UTF-8) the current directory; false, with the system's words in reason, when it cannot.
-bool EnterFolder(const std::string& folder, std::string& reason);
-
-// Full path of the current directory in UTF-8; empty on failure.
-std::string CurrentFolderUtf8();
-
 // A UTF-8 file name as the core's file functions take it: the code page on Windows, the bytes
-// themselves elsewhere.
+// themselves elsewhere. Only a name SpelledInCodePage reaches its own file so.
 std::string CoreFileName(const std::string& utf8);
 
 // Lists the current directory as Open lists it: names in the code page, in listing order. subfolders,

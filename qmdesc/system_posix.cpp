@@ -1,7 +1,6 @@
 #include "qmdesc/system.h"
 
 #include <iconv.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -173,6 +172,7 @@ long long MillisecondsNow() {
         .count();
 }
 
+const char PathSeparators[] = "/";
 const char PathSeparator = '/';
 const bool NamesIgnoreCase = false;
 const bool StoresFolderPath = false;
@@ -184,19 +184,6 @@ std::string ReadStandardInput() {
         text.append(buffer, got);
     }
     return text;
-}
-
-bool IsFolder(const std::string& path) {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-bool EnterFolder(const std::string& folder, std::string& reason) {
-    return ChangeCurrentFolder(folder, &reason);
-}
-
-std::string CurrentFolderUtf8() {
-    return CurrentFolderPath();
 }
 
 std::string CoreFileName(const std::string& utf8) {

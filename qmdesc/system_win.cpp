@@ -11,28 +11,6 @@ namespace {
 
 UINT CodePage = CP_ACP;
 
-std::wstring WideOf(UINT codePage, std::string_view bytes) {
-    if (bytes.empty()) {
-        return std::wstring();
-    }
-    int size = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring wide(size, L'\0');
-    MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), &wide[0], size);
-    return wide;
-}
-
-std::string BytesOf(UINT codePage, std::wstring_view wide) {
-    if (wide.empty()) {
-        return std::string();
-    }
-    int size = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                   nullptr, nullptr);
-    std::string bytes(size, '\0');
-    WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), &bytes[0], size, nullptr,
-                        nullptr);
-    return bytes;
-}
-
 }  // namespace
 
 bool UseCodePage(unsigned codePage, std::string& reason) {
@@ -47,15 +25,15 @@ bool UseCodePage(unsigned codePage, std::string& reason) {
 
 std::string Utf8OfCodePage(std::string_view bytes) {
     // Windows gives U+FFFD for what the code page leaves undefined.
-    return BytesOf(CP_UTF8, WideOf(CodePage, bytes));
+    return BytesOfWide(CP_UTF8, WideOfBytes(CodePage, bytes));
 }
 
 std::string Utf8OfOemCodePage(std::string_view bytes) {
-    return BytesOf(CP_UTF8, WideOf(CP_OEMCP, bytes));
+    return BytesOfWide(CP_UTF8, WideOfBytes(CP_OEMCP, bytes));
 }
 
 std::string CodePageOfUtf8(std::string_view utf8) {
-    return BytesOf(CodePage, WideOf(CP_UTF8, utf8));
+    return BytesOfWide(CodePage, WideOfBytes(CP_UTF8, utf8));
 }
 
 bool ExactCodePageOfUtf8(std::string_view utf8, std::string& bytes) {
@@ -79,11 +57,11 @@ bool ExactCodePageOfUtf8(std::string_view utf8, std::string& bytes) {
 }
 
 std::wstring WideOfUtf8(std::string_view utf8) {
-    return WideOf(CP_UTF8, utf8);
+    return WideOfBytes(CP_UTF8, utf8);
 }
 
 std::string Utf8OfWide(std::wstring_view wide) {
-    return BytesOf(CP_UTF8, wide);
+    return BytesOfWide(CP_UTF8, wide);
 }
 
 std::wstring FoldedCase(std::wstring text) {
@@ -156,6 +134,7 @@ long long MillisecondsNow() {
     return static_cast<long long>(GetTickCount64());
 }
 
+const char PathSeparators[] = "\\/";
 const char PathSeparator = '\\';
 const bool NamesIgnoreCase = true;
 const bool StoresFolderPath = true;
@@ -171,25 +150,8 @@ std::string ReadStandardInput() {
     return text;
 }
 
-bool IsFolder(const std::string& path) {
-    DWORD attributes = GetFileAttributesW(WideOfUtf8(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-bool EnterFolder(const std::string& folder, std::string& reason) {
-    if (SetCurrentDirectoryW(WideOfUtf8(folder).c_str())) {
-        return true;
-    }
-    reason = SystemErrorText(GetLastError());
-    return false;
-}
-
-std::string CurrentFolderUtf8() {
-    return Utf8OfWide(CurrentFolderWide());
-}
-
 std::string CoreFileName(const std::string& utf8) {
-    return BytesOf(CP_ACP, WideOf(CP_UTF8, utf8));
+    return BytesOfWide(CP_ACP, WideOfBytes(CP_UTF8, utf8));
 }
 
 bool ListFolder(std::vector<std::string>& names, std::vector<std::string>* subfolders, std::string& reason) {

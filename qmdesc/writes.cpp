@@ -8,6 +8,7 @@
 #include "qmdesc/formats.h"
 #include "qmdesc/import_formats.h"
 #include "qmdesc/system.h"
+#include "store/described_folder.h"
 #include "store/folder_enum.h"
 #include "store/tables.h"
 
@@ -46,13 +47,18 @@ int WriteCatalogue(const LoadedFile& file, bool dropGone, const std::string& dro
         names.push_back(std::move(entry.name));
         descriptions.push_back(std::move(entry.description));
     }
-    std::string folderName = StoresFolderPath || file.isNew ? CurrentFolderPath() : file.storedFolderName;
+    // The window's Save stores the folder's path, which it can spell (LoadPath refused any other). A new
+    // file has the path as shown: the one given where the full one cannot be had.
+    std::string folderName =
+        StoresFolderPath || file.isNew ? CodePageOfUtf8(file.folder) : file.storedFolderName;
     std::string bytes = FormatDescriptionFile(folderName, FolderDescription, names, descriptions,
                                               static_cast<int>(names.size()));
-    std::string target = JoinedPath(CurrentFolderPath(), CoreFileName(file.fileName));
-    CurrentDescFile = target;
-    CurrentDescFileStamp = file.stamp;
-    bool changed = file.isNew ? StampOfFile(target).exists : DescriptionFileChangedOnDisk();
+    // The file is named relative to the folder it was read in, which must still be the current one.
+    std::string target = CoreFileName(file.fileName);
+    if (!StillInFolderOf(file)) {
+        return 2;
+    }
+    bool changed = file.isNew ? StampOfFile(target).exists : FileChangedSince(target, file.stamp);
     if (changed) {
         ReportProblem("The description file " + file.path +
                       " was changed by another program since qmdesc read it; nothing was written. Run qmdesc "
@@ -93,7 +99,7 @@ const char DescriptIonName[] = "descript.ion";
 int ApplyRows(const std::vector<ImportedRow>& rows,
               std::vector<std::string> problems,
               const LoadedFile& file,
-              const WriteOptions& options,
+              const Request& request,
               bool strict) {
     std::unordered_map<std::string, int> listed;
     for (int i = 0; i < FileCount; ++i) {
@@ -156,7 +162,7 @@ int ApplyRows(const std::vector<ImportedRow>& rows,
         if (current == TrimText(text)) {
             continue;
         }
-        if (!current.empty() && !options.overwrite) {
+        if (!current.empty() && !request.Has(Overwrite)) {
             notes += "qmdesc: " + where + Utf8OfCodePage(FolderFiles[index]) +
                      " keeps its description (--overwrite replaces it)\n";
             continue;
@@ -171,7 +177,7 @@ int ApplyRows(const std::vector<ImportedRow>& rows,
         return 2;
     }
     WriteError(notes);
-    if (options.dryRun) {
+    if (request.Has(DryRun)) {
         for (const auto& [index, text] : changes) {
             WriteOutput(Utf8OfCodePage(FolderFiles[index]) + ": " +
                         Utf8OfCodePage(FirstLine(TrimText(text))) + "\n");
@@ -184,7 +190,7 @@ int ApplyRows(const std::vector<ImportedRow>& rows,
     for (auto& [index, text] : changes) {
         FolderDescriptions[index] = std::move(text);
     }
-    return WriteCatalogue(file, options.dropGone);
+    return WriteCatalogue(file, request.Has(DropGone));
 }
 
 // One line of a descript.ion file in UTF-8, from the code page, the OEM code page or UTF-8.
@@ -194,34 +200,40 @@ std::string Utf8OfUtf8Line(std::string_view bytes) {
 
 }  // namespace
 
-int Import(const std::vector<std::string>& operands, const WriteOptions& options) {
+int Import(const Request& request) {
+    const std::vector<std::string>& operands = request.operands;
+    bool descriptIon = request.Has(DescriptIon);
+    if (operands.size() != (descriptIon ? 1u : 2u)) {
+        return UsageError(descriptIon ? "import --descript-ion takes PATH" : "import takes PATH FILE.csv");
+    }
     std::string bytes, reason;
     std::vector<ImportedRow> rows;
     std::vector<std::string> problems;
-    if (!options.descriptIon) {
+    if (!descriptIon) {
         // The CSV's path is taken from where qmdesc started, before it enters the folder.
-        if (!ReadWholeFile(CoreFileName(operands[1]), bytes, nullptr, &reason)) {
+        if (!SpelledInCodePage(operands[1], reason) ||
+            !ReadWholeFile(CoreFileName(operands[1]), bytes, nullptr, &reason)) {
             ReportProblem(ProblemLine("The file", operands[1], "cannot be read", reason));
             return 2;
         }
         // A byte-order mark wins over --encoding.
-        bool ansi = options.encoding == "ansi" && bytes.compare(0, 3, Utf8ByteOrderMark) != 0;
+        bool ansi = request.encoding == "ansi" && bytes.compare(0, 3, Utf8ByteOrderMark) != 0;
         rows = ReadCsvRows(ansi ? Utf8OfCodePage(bytes) : bytes, problems);
     }
     LoadedFile file;
-    if (!LoadPath(operands[0], false, true, file)) {
+    if (!LoadPath(operands[0], FileUse::Create, file)) {
         return 2;
     }
-    if (options.descriptIon) {
+    if (descriptIon) {
         if (!ReadWholeFile(DescriptIonName, bytes, nullptr, &reason)) {
             ReportProblem(
-                ProblemLine("The file", JoinedPath(file.folder, DescriptIonName), "cannot be read", reason));
+                ProblemLine("The file", ShownPath(file.folder, DescriptIonName), "cannot be read", reason));
             return 2;
         }
-        DescriptIonEncoding given = options.encoding == "oem"    ? DescriptIonEncoding::Oem
-                                    : options.encoding == "utf8" ? DescriptIonEncoding::Utf8
+        DescriptIonEncoding given = request.encoding == "oem"    ? DescriptIonEncoding::Oem
+                                    : request.encoding == "utf8" ? DescriptIonEncoding::Utf8
                                                                  : DescriptIonEncoding::CodePage;
-        switch (EncodingOfDescriptIon(bytes, given, !options.encoding.empty())) {
+        switch (EncodingOfDescriptIon(bytes, given, !request.encoding.empty())) {
             case DescriptIonEncoding::CodePage:
                 rows = ReadDescriptIonRows(bytes, Utf8OfCodePage);
                 break;
@@ -233,20 +245,26 @@ int Import(const std::vector<std::string>& operands, const WriteOptions& options
                 break;
         }
     }
-    return ApplyRows(rows, problems, file, options, !options.descriptIon);
+    return ApplyRows(rows, problems, file, request, !descriptIon);
 }
 
-int ExportDescriptIon(const std::vector<std::string>& operands, const WriteOptions& options) {
+int ExportDescriptIon(const Request& request) {
+    if (!request.Has(DescriptIon)) {
+        return UsageError("export writes only a descript.ion: give --descript-ion");
+    }
+    if (request.encoding == "oem") {
+        return UsageError("export writes the code page or, with --encoding utf8, UTF-8");
+    }
     LoadedFile file;
-    if (!LoadPath(operands[0], false, false, file)) {
+    if (!LoadPath(request.operands[0], FileUse::Change, file)) {
         return 2;
     }
-    std::string target = JoinedPath(CurrentFolderPath(), DescriptIonName);
-    if (StampOfFile(target).exists && !options.overwrite) {
-        ReportProblem(JoinedPath(file.folder, DescriptIonName) + " exists; --overwrite replaces it");
+    std::string shown = ShownPath(file.folder, DescriptIonName);
+    if (StampOfFile(DescriptIonName).exists && !request.Has(Overwrite)) {
+        ReportProblem(shown + " exists; --overwrite replaces it");
         return 2;
     }
-    bool utf8 = options.encoding == "utf8";
+    bool utf8 = request.encoding == "utf8";
     std::string bytes = utf8 ? Utf8ByteOrderMark : "";
     for (int i = 0; i < FileCount; ++i) {
         if (!FolderDescriptions[i].empty()) {
@@ -256,17 +274,20 @@ int ExportDescriptIon(const std::vector<std::string>& operands, const WriteOptio
         }
     }
     std::string reason;
-    if (!ReplaceFileContent(target, bytes, reason)) {
-        ReportProblem(
-            ProblemLine("The file", JoinedPath(file.folder, DescriptIonName), "cannot be written", reason));
+    if (!StillInFolderOf(file)) {
+        return 2;
+    }
+    if (!ReplaceFileContent(DescriptIonName, bytes, reason)) {
+        ReportProblem(ProblemLine("The file", shown, "cannot be written", reason));
         return 2;
     }
     return 0;
 }
 
-int SetDescription(const std::vector<std::string>& operands, const WriteOptions& options) {
+int SetDescription(const Request& request) {
+    const std::vector<std::string>& operands = request.operands;
     LoadedFile file;
-    if (!LoadPath(operands[0], false, true, file)) {
+    if (!LoadPath(operands[0], FileUse::Create, file)) {
         return 2;
     }
     // Names given on the command line as the folder's listing spells them.
@@ -277,7 +298,7 @@ int SetDescription(const std::vector<std::string>& operands, const WriteOptions&
         return 2;
     }
     std::string given = operands[2] == "-" ? ReadStandardInput() : operands[2];
-    if (operands[2] == "-" && options.encoding == "ansi") {
+    if (operands[2] == "-" && request.encoding == "ansi") {
         given = Utf8OfCodePage(given);
     }
     if (!StoredText(given, text)) {
@@ -289,12 +310,13 @@ int SetDescription(const std::vector<std::string>& operands, const WriteOptions&
         return 0;
     }
     FolderDescriptions[index] = TrimText(text).empty() ? std::string() : text;
-    return WriteCatalogue(file, options.dropGone);
+    return WriteCatalogue(file, request.Has(DropGone));
 }
 
-int Relink(const std::vector<std::string>& operands, const WriteOptions& options) {
+int Relink(const Request& request) {
+    const std::vector<std::string>& operands = request.operands;
     LoadedFile file;
-    if (!LoadPath(operands[0], false, false, file)) {
+    if (!LoadPath(operands[0], FileUse::Change, file)) {
         return 2;
     }
     std::string oldName = CodePageOfUtf8(operands[1]), newName = CodePageOfUtf8(operands[2]);
@@ -316,10 +338,10 @@ int Relink(const std::vector<std::string>& operands, const WriteOptions& options
         ReportProblem(operands[2] + " is not in the folder " + file.folder);
         return 2;
     }
-    if (!FolderDescriptions[index].empty() && !options.overwrite) {
+    if (!FolderDescriptions[index].empty() && !request.Has(Overwrite)) {
         ReportProblem(operands[2] + " has a description already; --overwrite replaces it");
         return 2;
     }
     FolderDescriptions[index] = description;
-    return WriteCatalogue(file, options.dropGone, oldName);
+    return WriteCatalogue(file, request.Has(DropGone), oldName);
 }

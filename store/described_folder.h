@@ -9,8 +9,9 @@
 
 // A folder known by the path it was chosen by and by what that path led to then.
 struct KnownFolder {
-    std::string path;
+    std::string path;  // a full path, or as the user gave it where a full one cannot be had
     EntryIdentity identity;
+    PathForm form = PathForm::Ansi;  // how path is taken
 };
 
 // The folder of the description file in use; its path is empty until one is created or opened.
@@ -20,8 +21,23 @@ extern KnownFolder DescribedFolder;
 // words in reason, when it cannot be opened.
 bool KnowFolder(const std::string& path, KnownFolder& folder, std::string& reason);
 
+// Knows the folder at path as the user gave it (PathForm::Exact): made full with FullPathAsGiven, so that
+// "Garden " and a name the code page cannot spell are known as themselves. False, with the system's
+// words in reason, when it cannot be opened or is no folder.
+bool KnowFolderAsGiven(const std::string& path, KnownFolder& folder, std::string& reason);
+
+// True when the window program could describe folder: the ANSI code page spells its path and none of its
+// names ends in a blank or a dot where the system drops one. Otherwise false with the window's reason.
+bool FolderCanBeDescribed(const KnownFolder& folder, std::string& reason);
+
+// True when the current directory is folder by identity, so that a name relative to it reaches folder's
+// entry; otherwise false with why (gone, or another folder in its place).
+bool InKnownFolder(const KnownFolder& folder, std::string& reason);
+
 // Makes folder the current directory and checks that the current directory is then that very folder.
-// False, with why in reason, when it cannot be entered or its path now leads to another folder.
+// False, with why in reason, when it cannot be entered or its path now leads to another folder. A folder
+// known as given is not entered again while the current directory is it: its path may be one only the
+// directory it was given from can follow, or deeper than a path can reach.
 bool EnterKnownFolder(const KnownFolder& folder, std::string& reason);
 
 // Goes back to the described folder after a dialog or a refused file moved the current directory. When

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The exact name of every entry of the last successful listing, in listing order, and the folder it
@@ -16,6 +17,11 @@ void RememberListing(std::wstring folder, std::vector<std::wstring> exactNames);
 
 // The ANSI form of a wide name, as the A functions give it: best-fit letters, "?" where none fits.
 std::string AnsiOf(const wchar_t* wide);
+
+// The wide characters of bytes in a code page (CP_ACP, CP_UTF8, ...), and back; a character the code
+// page cannot hold becomes its best-fit letter or "?".
+std::wstring WideOfBytes(unsigned codePage, std::string_view bytes);
+std::string BytesOfWide(unsigned codePage, std::wstring_view wide);
 
 // Full path of the current directory as the W functions give it; empty on failure.
 std::wstring CurrentFolderWide();
@@ -33,6 +39,12 @@ std::wstring ExactPathOfEntry(int index);
 
 // The same kind of path for a full ANSI path, for the kernel's W functions; empty when it has none.
 std::wstring UnnormalisedPath(const std::string& path);
+
+// Makes the folder at path (PathForm::Exact, made full with FullPathAsGiven) the current directory. A
+// name of it that ends in a blank or a dot is kept only through the "\\?\" prefix, and then the folder is
+// entered only when the names relative to it reach that very folder (Wine drops a trailing dot there).
+// False with why in reason.
+bool SetCurrentFolderExactly(const std::string& path, std::string* reason);
 
 // True when the entry of slot index is the description file in use, whatever the spelling it was chosen
 // by: the same name in any letter case, or the same file by identity.

@@ -4,8 +4,11 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+
+#include "descfile/text_helpers.h"
 
 bool ListCurrentFolder(std::vector<std::string>& names, std::string& reason, std::vector<EntryKind>* kinds) {
     DIR* folder = opendir(".");
@@ -63,7 +66,7 @@ std::string CurrentFolderPath() {
     return std::string(path);
 }
 
-bool ChangeCurrentFolder(const std::string& folder, std::string* reason) {
+bool ChangeCurrentFolder(const std::string& folder, std::string* reason, PathForm) {
     if (chdir(folder.c_str()) == 0) {
         return true;
     }
@@ -73,15 +76,51 @@ bool ChangeCurrentFolder(const std::string& folder, std::string* reason) {
     return false;
 }
 
-bool IdentityOfEntry(const std::string& path, EntryIdentity& identity, std::string* reason) {
+std::string FullPathAsGiven(const std::string& path) {
+    bool absolute = !path.empty() && path[0] == '/';
+    std::string full = absolute ? "/" : CurrentFolderPath();
+    if (full.empty()) {
+        return path;
+    }
+    // ".." stays: through a symbolic link the system's ".." is not the name before it.
+    for (size_t start = 0; start <= path.size();) {
+        size_t end = std::min(path.find('/', start), path.size());
+        std::string_view name = std::string_view(path).substr(start, end - start);
+        if (!name.empty() && name != ".") {
+            full = JoinedPath(std::string_view(full), name, '/');
+        }
+        start = end + 1;
+    }
+    return full;
+}
+
+bool SpelledInCodePage(const std::string&, std::string&) {
+    return true;
+}
+
+const bool NamesLoseTrailingBlankOrDot = false;
+
+bool IdentityOfEntry(const std::string& path,
+                     EntryIdentity& identity,
+                     std::string* reason,
+                     PathForm,
+                     EntryKind* kind) {
     struct stat info;
-    if (stat(path.c_str(), &info) != 0) {
+    int error = stat(path.c_str(), &info) != 0 ? errno : 0;
+    // A folder removed while it is the current directory still answers, with no link left to it.
+    if (error == 0 && S_ISDIR(info.st_mode) && info.st_nlink == 0) {
+        error = ENOENT;
+    }
+    if (error != 0) {
         if (reason != nullptr) {
-            *reason = SystemErrorText(errno);
+            *reason = SystemErrorText(error);
         }
         return false;
     }
     identity.volume = static_cast<uint64_t>(info.st_dev);
     identity.index = static_cast<uint64_t>(info.st_ino);
+    if (kind != nullptr) {
+        *kind = {S_ISDIR(info.st_mode), false};
+    }
     return true;
 }

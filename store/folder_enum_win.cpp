@@ -66,7 +66,10 @@ std::string CurrentFolderPath() {
     return std::string(path, length);
 }
 
-bool ChangeCurrentFolder(const std::string& folder, std::string* reason) {
+bool ChangeCurrentFolder(const std::string& folder, std::string* reason, PathForm form) {
+    if (form == PathForm::Exact) {
+        return SetCurrentFolderExactly(folder, reason);
+    }
     if (SetCurrentDirectoryA(folder.c_str())) {
         return true;
     }

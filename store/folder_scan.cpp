@@ -29,3 +29,11 @@ void ScanFolderTables(std::vector<std::string> names) {
         StoreFolderEntry(std::move(name), std::move(description));
     }
 }
+
+const char NewFolderDescription[] = "A folder";
+
+void StartNewDescriptionTables(std::vector<std::string> names) {
+    ResetTables();
+    FolderDescription = NewFolderDescription;
+    ScanFolderTables(std::move(names));
+}

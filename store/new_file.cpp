@@ -54,8 +54,7 @@ void NewDescriptionFile(HWND owner) {
         return;
     }
 
-    ResetTables();
-    FolderDescription = "A folder";
+    StartNewDescriptionTables(std::move(names));
     ShowFolderDescription(FolderDescription);
     CurrentDescFile = path;
     CurrentDescFileName = ExtractFileName(CurrentDescFile);
@@ -67,6 +66,5 @@ void NewDescriptionFile(HWND owner) {
     SetWindowTextA(WorkingDirEdit, CurrentFolderPath().c_str());
     ShowDescriptionFileTitle(CurrentDescFile);
     EnableEditing();
-    ScanFolderTables(std::move(names));
     FillFileList();
 }

@@ -168,7 +168,19 @@ const char GardenStored[] =
 const char BrokenError[] =
     "qmdesc: The description file {F}/tree/broken/file descriptions.desc cannot be read: Is a directory";
 
-const Invocation Invocations[] = {
+// A new description file of w/fresh in which a.txt has text: the window's New description file, then
+// that description saved.
+std::string FreshFile(const std::string& text) {
+    return "<?xml "
+           "version=\"1.0\"?>\r\n\r\n<file_description_data>\r\n\r\n<folder_name>{F}/w/fresh</"
+           "folder_name>\r\n\r\n"
+           "<folder_description>\r\nA "
+           "folder\r\n</folder_description>\r\n\r\n<file>\r\n<file_name>a.txt</file_name>\r\n"
+           "<file_description>\r\n" +
+           text + "\r\n</file_description>\r\n</file>\r\n\r\n</file_description_data>";
+}
+
+const Invocation ShowRows[] = {
     {"show lists the folder's entries now",
      {"show", "garden"},
      Compare::SortedLines,
@@ -228,6 +240,27 @@ const Invocation Invocations[] = {
      "<tr><td>&lt;&amp;&quot;&gt;.txt</td><td>&lt;b&gt;&amp;amp;&lt;/b&gt;</td><td>yes</td></tr>",
      "",
      0},
+    {"not a description file",
+     {"show", "notdesc.txt"},
+     Compare::Exact,
+     "",
+     "qmdesc: Not a valid description file: {F}/notdesc.txt",
+     2},
+    {"a missing path",
+     {"show", "missing.desc"},
+     Compare::Exact,
+     "",
+     "qmdesc: The description file {F}/missing.desc cannot be read: No such file or directory",
+     2},
+    {"a folder without a description file",
+     {"show", "tree"},
+     Compare::Exact,
+     "",
+     "qmdesc: The description file {F}/tree/file descriptions.desc cannot be read: No such file or directory",
+     2},
+};
+
+const Invocation FindRows[] = {
     {"find walks every folder below, never through a link",
      {"find", "POND"},
      Compare::Exact,
@@ -277,6 +310,9 @@ const Invocation Invocations[] = {
      "",
      "qmdesc: '(' is no regular expression for --regex",
      2},
+};
+
+const Invocation CheckRows[] = {
     {"check reports what the next save drops",
      {"check", "garden"},
      Compare::Exact,
@@ -295,30 +331,15 @@ const Invocation Invocations[] = {
      "",
      1},
     {"check of a sound file", {"check", "odd"}, Compare::Exact, "", "", 0},
-    {"not a description file",
-     {"show", "notdesc.txt"},
-     Compare::Exact,
-     "",
-     "qmdesc: Not a valid description file: {F}/notdesc.txt",
-     2},
     {"check refuses what show refuses",
      {"check", "notdesc.txt"},
      Compare::Exact,
      "",
      "qmdesc: Not a valid description file: {F}/notdesc.txt",
      2},
-    {"a missing path",
-     {"show", "missing.desc"},
-     Compare::Exact,
-     "",
-     "qmdesc: The description file {F}/missing.desc cannot be read: No such file or directory",
-     2},
-    {"a folder without a description file",
-     {"show", "tree"},
-     Compare::Exact,
-     "",
-     "qmdesc: The description file {F}/tree/file descriptions.desc cannot be read: No such file or directory",
-     2},
+};
+
+const Invocation ArgumentsRows[] = {
     {"an unknown format",
      {"show", "--format", "xml"},
      Compare::Exact,
@@ -338,8 +359,17 @@ const Invocation Invocations[] = {
      "",
      "qmdesc: --regex is for find, not check",
      2},
+    {"an option named with the verbs that take it",
+     {"set", "w/edit", "pond.jpg", "x", "--overwrite"},
+     Compare::Exact,
+     "",
+     "qmdesc: --overwrite is for relink, import and export, not set",
+     2},
+    {"too few operands", {"relink", "w/moved"}, Compare::Exact, "", "qmdesc: relink takes PATH OLD NEW", 2},
     {"the version", {"--version"}, Compare::Exact, "qmdesc " QUILLMARK_VERSION_TEXT "\n", "", 0},
-    // Writes, in the order they run: each row's file as the one before left it.
+};
+
+const Invocation SetRows[] = {
     {"set keeps what the file holds of a gone entry",
      {"set", "w/edit", "pond.jpg", "A clean pond.\nWith fish."},
      Compare::Exact,
@@ -387,6 +417,44 @@ const Invocation Invocations[] = {
      2,
      false,
      "w/moved/file descriptions.desc"},
+    {"a write that fails leaves the file",
+     {"set", "w/read-only", "pond.jpg", "x"},
+     Compare::Exact,
+     "",
+     "qmdesc: The description file {F}/w/read-only/file descriptions.desc cannot be written: The file is "
+     "read-only.",
+     2,
+     false,
+     "w/read-only/file descriptions.desc"},
+    {"set in a folder without a description file makes one",
+     {"set", "w/fresh", "a.txt", "Hello"},
+     Compare::Exact,
+     "",
+     "",
+     0,
+     false,
+     "w/fresh/file descriptions.desc",
+     [](std::string) { return FreshFile("Hello"); }},
+    {"a path that is no folder and not a .desc file is refused",
+     {"set", "w/fres", "a.txt", "Hello"},
+     Compare::Exact,
+     "",
+     "qmdesc: w/fres does not exist",
+     2,
+     false,
+     "w/fres"},
+    {"a new description file of another name ending in .desc",
+     {"set", "w/fresh/notes.desc", "a.txt", "Hello"},
+     Compare::Exact,
+     "",
+     "",
+     0,
+     false,
+     "w/fresh/notes.desc",
+     [](std::string) { return FreshFile("Hello"); }},
+};
+
+const Invocation RelinkRows[] = {
     {"relink after a rename outside",
      {"relink", "w/moved", "shed plan.txt", "shed.txt"},
      Compare::Exact,
@@ -419,15 +487,9 @@ const Invocation Invocations[] = {
      2,
      false,
      "w/moved/file descriptions.desc"},
-    {"a write that fails leaves the file",
-     {"set", "w/read-only", "pond.jpg", "x"},
-     Compare::Exact,
-     "",
-     "qmdesc: The description file {F}/w/read-only/file descriptions.desc cannot be written: The file is "
-     "read-only.",
-     2,
-     false,
-     "w/read-only/file descriptions.desc"},
+};
+
+const Invocation ImportRows[] = {
     {"import --dry-run",
      {"import", "w/csv", "in.csv", "--dry-run"},
      Compare::SortedLines,
@@ -445,7 +507,7 @@ const Invocation Invocations[] = {
     {"what import set",
      {"show", "--stored", "w/csv"},
      Compare::SortedLines,
-     "Folder {F}/w/csv\nREADME.TXT: Read me\npond.jpg: New pond\ntree.jpg: An oak\n    line 2\n",
+     "Folder {F}/w/csv: A folder\nREADME.TXT: Read me\npond.jpg: New pond\ntree.jpg: An oak\n    line 2\n",
      "",
      0},
     {"import of bad rows writes nothing",
@@ -475,7 +537,8 @@ const Invocation Invocations[] = {
     {"what the descript.ion brought",
      {"show", "--stored", "w/dion"},
      Compare::SortedLines,
-     "Folder {F}/w/dion\nbig oak.jpg: An oak\n    with two lines\ncafé.txt: Café crème\nreadme.txt: Read "
+     "Folder {F}/w/dion: A folder\nbig oak.jpg: An oak\n    with two lines\ncafé.txt: Café "
+     "crème\nreadme.txt: Read "
      "me\n",
      "",
      0},
@@ -488,7 +551,7 @@ const Invocation Invocations[] = {
     {"what it brought",
      {"show", "--stored", "--codepage=936", "w/gbk"},
      Compare::Exact,
-     "Folder {F}/w/gbk\n乗 a.txt: 乗n\n    B\n",
+     "Folder {F}/w/gbk: A folder\n乗 a.txt: 乗n\n    B\n",
      "",
      0},
     {"a descript.ion in the OEM code page, taken as the ANSI one",
@@ -501,42 +564,43 @@ const Invocation Invocations[] = {
     {"what it brought",
      {"show", "--stored", "w/oem"},
      Compare::Exact,
-     "Folder {F}/w/oem\ncafé.txt: Café\n",
+     "Folder {F}/w/oem: A folder\ncafé.txt: Café\n",
      "",
      0},
-    {"export keeps a descript.ion",
-     {"export", "--descript-ion", "w/dion"},
+};
+
+const Invocation ExportRows[] = {
+    {"export writes the listed entries' descriptions",
+     {"export", "--descript-ion", "garden"},
      Compare::Exact,
      "",
-     "qmdesc: {F}/w/dion/descript.ion exists; --overwrite replaces it",
+     "",
+     0,
+     false,
+     "garden/descript.ion",
+     [](std::string) { return std::string("pond.jpg The pond after cleaning.\r\n"); }},
+    {"export keeps a descript.ion",
+     {"export", "--descript-ion", "garden"},
+     Compare::Exact,
+     "",
+     "qmdesc: {F}/garden/descript.ion exists; --overwrite replaces it",
      2,
      false,
-     "w/dion/descript.ion"},
+     "garden/descript.ion"},
     {"export without --descript-ion",
      {"export", "w/dion"},
      Compare::Exact,
      "",
      "qmdesc: export writes only a descript.ion: give --descript-ion",
      2},
-    {"set in a folder without a description file makes one",
-     {"set", "w/fresh", "a.txt", "Hello"},
-     Compare::Exact,
-     "",
-     "",
-     0,
-     false,
-     "w/fresh/file descriptions.desc",
-     [](std::string) {
-         return std::string(
-             "<?xml version=\"1.0\"?>\r\n\r\n<file_description_data>\r\n\r\n<folder_name>{F}/w/fresh"
-             "</folder_name>\r\n\r\n\r\n<file>\r\n<file_name>a.txt</file_name>\r\n<file_description>"
-             "\r\nHello\r\n</file_description>\r\n</file>\r\n\r\n</file_description_data>");
-     }},
 };
 
-TEST(Qmdesc, Invocations) {
+// Runs a verb's rows in order on a fresh tree of its own, each write row on the file as the rows
+// before left it, and checks each row's output, first error line, exit code and file.
+template <size_t N>
+void RunRows(const Invocation (&rows)[N]) {
     QmdescTree tree;
-    for (const Invocation& c : Invocations) {
+    for (const Invocation& c : rows) {
         std::vector<std::string> arguments;
         for (const std::string& argument : c.arguments) {
             arguments.push_back(WithTree(argument, tree.Path()));
@@ -563,6 +627,38 @@ TEST(Qmdesc, Invocations) {
             << c.what;
         EXPECT_EQ(got.code, c.code) << c.what;
     }
+}
+
+TEST(Qmdesc, Show) {
+    RunRows(ShowRows);
+}
+
+TEST(Qmdesc, Find) {
+    RunRows(FindRows);
+}
+
+TEST(Qmdesc, Check) {
+    RunRows(CheckRows);
+}
+
+TEST(Qmdesc, Arguments) {
+    RunRows(ArgumentsRows);
+}
+
+TEST(Qmdesc, Set) {
+    RunRows(SetRows);
+}
+
+TEST(Qmdesc, Relink) {
+    RunRows(RelinkRows);
+}
+
+TEST(Qmdesc, Import) {
+    RunRows(ImportRows);
+}
+
+TEST(Qmdesc, Export) {
+    RunRows(ExportRows);
 }
 
 // The README shows the usage lines of --help as they stand.
@@ -626,6 +722,62 @@ TEST(Qmdesc, AFileChangedSinceItWasReadIsLeftAlone) {
                   " was changed by another program since qmdesc read it; nothing was written. Run "
                   "qmdesc again.");
     EXPECT_EQ(folder.Read("file descriptions.desc"), bytes + " ");
+}
+
+// Runs command in folder, the whole of it without the super-user's rights when the tests have them, so
+// that a write outside the folder cannot reach the machine's root folder even when qmdesc goes wrong.
+Output RunAsUser(const TestFolder& folder, const std::string& command) {
+    chmod(folder.Path().c_str(), 0777);
+    std::string user = geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+    return RunIn(folder.Path(), user + "bash -c " + Quoted(command));
+}
+
+// Where the current folder's path cannot be had, a write still goes to the folder the user named, by a
+// name relative to it, and nowhere else: not into the root, not into the folder qmdesc started from.
+TEST(Qmdesc, WritesStayInAFolderWhosePathCannotBeHad) {
+    ASSERT_FALSE(std::filesystem::exists("/file descriptions.desc")) << "left by an earlier run";
+    TestFolder folder(false);
+    std::string q = Quoted(QMDESC_PROGRAM);
+    // 25 names of 200 letters: deeper than the 4,096 bytes a path may have.
+    Output got = RunAsUser(
+        folder,
+        "d=$(printf 'd%.0s' $(seq 200)) && for i in $(seq 25); do mkdir $d && cd $d || exit; done && "
+        "touch a.txt && " +
+            q + " set . a.txt Deep; echo \"set $?\"; cat 'file descriptions.desc'; echo; " + q +
+            " show --stored .; cd \"$(printf '../%.0s' $(seq 25))\" && rm -rf $d");
+    EXPECT_EQ(got.out,
+              "set 0\n<?xml "
+              "version=\"1.0\"?>\r\n\r\n<file_description_data>\r\n\r\n<folder_name>.</folder_name>\r\n\r\n"
+              "<folder_description>\r\nA "
+              "folder\r\n</folder_description>\r\n\r\n<file>\r\n<file_name>a.txt</file_name>\r\n"
+              "<file_description>\r\nDeep\r\n</file_description>\r\n</file>\r\n\r\n</file_description_data>\n"
+              "Folder .: A folder\na.txt: Deep\n")
+        << got.firstError;
+    EXPECT_FALSE(std::filesystem::exists("/file descriptions.desc"));
+    EXPECT_FALSE(folder.Has("file descriptions.desc"));
+    EXPECT_FALSE(folder.Has(std::string(200, 'd')));
+}
+
+// A folder removed while set reads the description from standard input: nothing is written anywhere.
+// The removal waits until qmdesc has entered the folder and read its file.
+TEST(Qmdesc, AFolderRemovedBeforeTheWriteGetsNothingWritten) {
+    ASSERT_FALSE(std::filesystem::exists("/file descriptions.desc")) << "left by an earlier run";
+    TestFolder folder(false);
+    folder.Write("x", "");
+    std::filesystem::create_directory(folder.PathOf("gone"));
+    folder.Write("gone/a.txt", "x");
+    folder.Write("gone/file descriptions.desc", WorkedExampleBytes("gone"));
+    chmod(folder.PathOf("gone").c_str(), 0777);
+    Output got =
+        RunAsUser(folder, "mkfifo in && { (exec " + Quoted(QMDESC_PROGRAM) +
+                              " set gone a.txt - < in) & } && pid=$! && exec 3> in && for i in $(seq 400); "
+                              "do [ \"$(readlink /proc/$pid/cwd)\" = \"$PWD/gone\" ] && break; sleep 0.05; "
+                              "done; sleep 0.5; rm -rf gone; echo 'After the removal' >&3; exec 3>&-; "
+                              "wait $pid; echo $?; ls");
+    EXPECT_EQ(got.out, "2\nin\nx\n");
+    EXPECT_EQ(got.firstError, "qmdesc: The folder " + folder.PathOf("gone") +
+                                  " cannot be used: No such file or directory; nothing was written");
+    EXPECT_FALSE(std::filesystem::exists("/file descriptions.desc"));
 }
 
 std::string Same(std::string_view bytes) {

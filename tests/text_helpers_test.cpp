@@ -83,4 +83,39 @@ TEST(ExtractFolderPath, KeepsADriveRootsBackslash) {
     }
 }
 
+// qmdesc's paths: both separators on Windows, the slash elsewhere; a root keeps its separator, so that
+// find at a root prints "/name" and "C:\name", not "//name" or "C:\\name".
+TEST(FolderOfPath, AndJoinedPathKeepARootsSeparator) {
+    struct PathCase {
+        const char* path;
+        const char* separators;
+        const char* folder;
+        char separator;
+        const char* joined;  // folder joined with "x"
+    };
+    const PathCase cases[] = {
+        {"/a.desc", "/", "/", '/', "/x"},
+        {"/tmp/a.desc", "/", "/tmp", '/', "/tmp/x"},
+        {"a.desc", "/", "", '/', "x"},
+        {"C:/a.desc", "\\/", "C:/", '\\', "C:/x"},
+        {"C:\\Garden \\a.desc", "\\/", "C:\\Garden ", '\\', "C:\\Garden \\x"},
+        {"back\\slash", "/", "", '/', "x"},
+    };
+    for (const PathCase& c : cases) {
+        std::string folder = FolderOfPath(c.path, c.separators);
+        EXPECT_EQ(folder, c.folder) << c.path;
+        EXPECT_EQ(JoinedPath(folder, "x", c.separator), c.joined) << c.path;
+    }
+}
+
+TEST(NameEndsInBlankOrDot, AnyNameButDotAndDotDot) {
+    const std::pair<const char*, bool> cases[] = {
+        {"C:\\Garden \\a", true}, {"C:\\Dot.", true}, {"C:\\x\\..\\.\\y", false},
+        {"/tmp/a.b/c", false},    {"...", true},      {"", false},
+    };
+    for (const auto& [path, ends] : cases) {
+        EXPECT_EQ(NameEndsInBlankOrDot(std::string_view(path)), ends) << path;
+    }
+}
+
 }  // namespace
