@@ -7,6 +7,9 @@ jobs=$(nproc)
 # where it is missing.
 enter_repository() {
     cd "$root"
+    # A script started by another that entered already (scripts/test's ctest entries) installs nothing.
+    [ -z "${QUILLMARK_ENTERED:-}" ] || return 0
+    export QUILLMARK_ENTERED=1
     local need=() p
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
         dpkg --add-architecture i386
@@ -17,14 +20,78 @@ enter_repository() {
     for p in cmake g++ make file libgtest-dev libbenchmark-dev clang libclang-rt-14-dev \
         g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 fonts-wine xvfb xauth imagemagick \
         nsis zip unzip p7zip-full x11-utils python3 chromium; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
+        installed "$p" || need+=("$p")
     done
-    [ ${#need[@]} -eq 0 ] && return 0
-    echo "installing: ${need[*]}"
+    [ ${#need[@]} -eq 0 ] || install_packages "${need[@]}"
+}
+
+# installed PACKAGE: true when dpkg has PACKAGE installed.
+installed() {
+    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
+
+# apt_as_root ARG...: apt-get as root, non-interactive.
+apt_as_root() {
     local sudo=""
     [ "$(id -u)" -ne 0 ] && sudo=sudo
-    $sudo apt-get update -qq
-    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get "$@"
+}
+
+# install_packages PACKAGE...: refreshes apt's package lists and installs PACKAGE... A mirror in mid-sync
+# fails one list, or lists one architecture's libraries at newer versions than the other's; then the
+# install is tried with the security suite pinned below the release for that call, and at last without
+# wine32 (the tests then run the x86_64 build under 64-bit Wine). Leaves no apt setting changed.
+install_packages() {
+    echo "installing: $*"
+    refresh_package_lists "$@" || return 1
+    apt_install "$@" && return 0
+    echo "warning: the install failed; trying again with the security updates pinned below the release"
+    apt_install_pinned "$@" && return 0
+    local rest=() p
+    for p in "$@"; do [ "$p" = wine32:i386 ] || rest+=("$p"); done
+    if [ ${#rest[@]} -lt $# ]; then
+        echo "warning: the install failed again; installing all but wine32:i386, so 32-bit programs will not run under Wine"
+        apt_install "${rest[@]}" && return 0
+    fi
+    echo "error: the packages could not be installed: $*" >&2
+    return 1
+}
+
+# refresh_package_lists PACKAGE...: apt-get update, tried again after a short wait while it fails. A failed
+# refresh is only a warning while apt has a package list (fetched now or before) for each architecture
+# that PACKAGE... need; QUILLMARK_APT_WAIT sets the first wait in seconds.
+refresh_package_lists() {
+    local try wait=${QUILLMARK_APT_WAIT:-15} arch have p said
+    for try in 1 2 3; do
+        said=$(apt_as_root update -qq 2>&1) && return 0
+        [ "$try" -lt 3 ] && sleep $((wait * try))
+    done
+    have=$(apt-get indextargets --format '$(ARCHITECTURE)' 'Identifier: Packages' 2>/dev/null | sort -u)
+    for arch in $(dpkg --print-architecture) $(for p in "$@"; do [[ $p == *:* ]] && echo "${p#*:}"; done | sort -u); do
+        if ! grep -qx "$arch" <<<"$have"; then
+            echo "$said" >&2
+            echo "error: apt-get update failed 3 times and apt has no package list for $arch: no package mirror was reached" >&2
+            return 1
+        fi
+    done
+    echo "warning: apt-get update failed 3 times (a mirror in mid-sync?); installing from the package lists apt has"
+}
+
+# apt_install [APT-OPTION...] PACKAGE...: one quiet install call, without recommended packages.
+apt_install() {
+    apt_as_root install -y -qq --no-install-recommends "$@" >/dev/null
+}
+
+# apt_install_pinned PACKAGE...: apt_install with the security suite below the release, through a
+# preferences file of this call's own, so that the machine's settings stay as they are.
+apt_install_pinned() {
+    local pin rc=0
+    pin=$(mktemp)
+    printf 'Package: *\nPin: release l=Debian-Security\nPin-Priority: 100\n' >"$pin"
+    chmod 644 "$pin"
+    apt_install -o Dir::Etc::Preferences="$pin" "$@" || rc=$?
+    rm -f "$pin"
+    return "$rc"
 }
 
 # tree_of PLATFORM TYPE: the build folder of one platform and build type, build/PLATFORM for
@@ -52,9 +119,21 @@ build() {
     cmake -S "$root" -B "$tree" "${options[@]}" "$@" >/dev/null && cmake --build "$tree" --target $targets -j"$jobs"
 }
 
-# True when this kernel can start 32-bit Linux processes, which 32-bit Wine needs.
-can_run_32bit() {
-    [ -x /lib/ld-linux.so.2 ] && /lib/ld-linux.so.2 --version >/dev/null 2>&1
+# no_wine32: says why 32-bit Wine cannot run here (the kernel cannot start 32-bit processes, or wine32 is
+# not installed); false, saying nothing, where it can.
+no_wine32() {
+    if ! [ -x /lib/ld-linux.so.2 ] || ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+        echo "this kernel cannot start 32-bit processes"
+    elif ! installed wine32:i386; then
+        echo "wine32:i386 is not installed"
+    else
+        return 1
+    fi
+}
+
+# True when 32-bit Wine can run here.
+can_run_wine32() {
+    ! no_wine32 >/dev/null
 }
 
 # use_wine [PREFIX]: exports what every Wine run here needs, with PREFIX (build/wineprefix unless given)
@@ -82,14 +161,14 @@ use_wine() {
 }
 
 # wine_loader_for EXE: the loader for EXE, the 64-bit one for PE32+ and the 32-bit one otherwise; fails
-# where this kernel cannot start the 32-bit one.
+# where the 32-bit one cannot run here.
 wine_loader_for() {
     if file -b "$1" | grep -q 'PE32+'; then
         echo "$WINE64"
-    elif can_run_32bit; then
+    elif can_run_wine32; then
         echo "$WINE32"
     else
-        echo "this kernel cannot start 32-bit processes, so 32-bit Wine cannot run $1" >&2
+        echo "$(no_wine32), so 32-bit Wine cannot run $1" >&2
         return 1
     fi
 }
