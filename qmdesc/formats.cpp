@@ -24,8 +24,8 @@ std::string Indented(const std::string& text) {
     return indented;
 }
 
-// A CSV field: quoted when it holds a comma, a quote, a line break or a blank at either end; a line
-// break inside is CR LF, as the description dialog stores it.
+// A CSV field: quoted when it holds a comma, a quote, a line break or a blank at either end. Its bytes
+// stay as they are (a name on Linux can hold a lone LF), so that it reads back exactly.
 std::string CsvField(const std::string& text) {
     bool quoted = text.find_first_of(",\"\r\n") != std::string::npos ||
                   (!text.empty() && (text.front() == ' ' || text.back() == ' '));
@@ -34,15 +34,21 @@ std::string CsvField(const std::string& text) {
     }
     std::string field = "\"";
     for (char c : text) {
-        if (c == '"') {
-            field += "\"\"";
-        } else if (c == '\n' && (field.back() != '\r')) {
-            field += "\r\n";
-        } else {
-            field += c;
-        }
+        field += c == '"' ? "\"\"" : std::string(1, c);
     }
     return field + "\"";
+}
+
+// A description's line breaks as CR LF, as the description dialog stores them, for a spreadsheet.
+std::string CsvDescription(const std::string& text) {
+    std::string crlf;
+    for (char c : text) {
+        if (c == '\n' && (crlf.empty() || crlf.back() != '\r')) {
+            crlf += '\r';
+        }
+        crlf += c;
+    }
+    return crlf;
 }
 
 std::string CsvRow(std::initializer_list<std::string> fields) {
@@ -217,7 +223,7 @@ std::string CatalogueText(Format format,
             out += withExists ? CsvRow({"name", "description", "exists"}) : CsvRow({"name", "description"});
             for (const CatalogueEntry& entry : entries) {
                 std::string name = Utf8OfCodePage(entry.name);
-                std::string description = Utf8OfCodePage(entry.description);
+                std::string description = CsvDescription(Utf8OfCodePage(entry.description));
                 out += withExists ? CsvRow({name, description, YesNo(entry.exists)})
                                   : CsvRow({name, description});
             }
@@ -243,7 +249,8 @@ std::string FoundText(Format format, const std::string& folder, const CatalogueE
     switch (format) {
         case Format::Csv:
             return (first ? FoundCsvHead() : "") +
-                   CsvRow({folder, name, Utf8OfCodePage(entry.description), YesNo(entry.exists)});
+                   CsvRow({folder, name, CsvDescription(Utf8OfCodePage(entry.description)),
+                           YesNo(entry.exists)});
         case Format::Json:
             return (first ? "[\n  " : ",\n  ") +
                    JsonEntry(folder, name, Utf8OfCodePage(entry.description), entry.exists);

@@ -193,11 +193,6 @@ int ApplyRows(const std::vector<ImportedRow>& rows,
     return WriteCatalogue(file, request.Has(DropGone));
 }
 
-// One line of a descript.ion file in UTF-8, from the code page, the OEM code page or UTF-8.
-std::string Utf8OfUtf8Line(std::string_view bytes) {
-    return Utf8OfWide(WideOfUtf8(bytes));
-}
-
 }  // namespace
 
 int Import(const Request& request) {
@@ -233,16 +228,11 @@ int Import(const Request& request) {
         DescriptIonEncoding given = request.encoding == "oem"    ? DescriptIonEncoding::Oem
                                     : request.encoding == "utf8" ? DescriptIonEncoding::Utf8
                                                                  : DescriptIonEncoding::CodePage;
-        switch (EncodingOfDescriptIon(bytes, given, !request.encoding.empty())) {
-            case DescriptIonEncoding::CodePage:
-                rows = ReadDescriptIonRows(bytes, Utf8OfCodePage);
-                break;
-            case DescriptIonEncoding::Oem:
-                rows = ReadDescriptIonRows(bytes, Utf8OfOemCodePage);
-                break;
-            case DescriptIonEncoding::Utf8:
-                rows = ReadDescriptIonRows(bytes, Utf8OfUtf8Line);
-                break;
+        std::string guess;
+        rows = ReadDescriptIon(bytes, given, !request.encoding.empty(), &guess);
+        if (!guess.empty()) {
+            ReportProblem(ShownPath(file.folder, DescriptIonName) + " " + guess +
+                          " (--encoding ansi or oem reads it in a code page)");
         }
     }
     return ApplyRows(rows, problems, file, request, !descriptIon);
@@ -265,13 +255,20 @@ int ExportDescriptIon(const Request& request) {
         return 2;
     }
     bool utf8 = request.encoding == "utf8";
-    std::string bytes = utf8 ? Utf8ByteOrderMark : "";
+    std::vector<ImportedRow> entries;
     for (int i = 0; i < FileCount; ++i) {
-        if (!FolderDescriptions[i].empty()) {
-            bytes +=
-                utf8 ? DescriptIonLine(Utf8OfCodePage(FolderFiles[i]), Utf8OfCodePage(FolderDescriptions[i]))
-                     : DescriptIonLine(FolderFiles[i], FolderDescriptions[i]);
-        }
+        entries.push_back({0, FolderFiles[i], FolderDescriptions[i]});
+    }
+    std::vector<std::string> leftOut;
+    std::string bytes = DescriptIonFile(entries, utf8, Utf8OfCodePage, leftOut);
+    for (const std::string& entry : leftOut) {
+        ReportProblem("left out " + entry);
+    }
+    if (!utf8 && bytes.compare(0, 3, Utf8ByteOrderMark) == 0) {
+        ReportProblem(
+            shown +
+            " is written in UTF-8 with a byte-order mark: in the code page a reader would take it for "
+            "UTF-8");
     }
     std::string reason;
     if (!StillInFolderOf(file)) {

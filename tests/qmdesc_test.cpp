@@ -529,7 +529,8 @@ const Invocation ImportRows[] = {
      {"import", "--descript-ion", "w/dion"},
      Compare::Exact,
      "",
-     "qmdesc: line 5: readme.txt names the entry of line 2 again; skipped",
+     "qmdesc: {F}/w/dion/descript.ion read as UTF-8, since it has no byte-order mark and its text is valid "
+     "UTF-8 (--encoding ansi or oem reads it in a code page)",
      0,
      false,
      "w/dion/descript.ion"},
@@ -686,6 +687,34 @@ TEST(Qmdesc, ExportsImportBack) {
     EXPECT_EQ(folder.Read("descript.ion"), "\xEF\xBB\xBF" + folder.Read("ansi.ion"));
 }
 
+// What a descript.ion cannot hold is left out and named, never changed: a description of several lines
+// holding "\n". Code-page text whose bytes look like UTF-8 goes out as UTF-8 with a byte-order mark, so
+// that the import brings back exactly what was exported.
+TEST(Qmdesc, ExportLeavesOutWhatDescriptIonCannotHold) {
+    TestFolder folder(false);
+    folder.Write("a.txt", "x");
+    folder.Write("b.txt", "x");
+    std::string q = Quoted(QMDESC_PROGRAM);
+    Output got =
+        RunIn(folder.Path(), q +
+                                 " set . a.txt '\xC3\x83\xC2\xA9 and \xC3\x82\xC2\xA3"
+                                 "5' && " +
+                                 q +
+                                 " set . b.txt \"$(printf 'C:\\\\new\\\\table\\nline two')\" && cp "
+                                 "'file descriptions.desc' saved && " +
+                                 q + " export --descript-ion . && " + q + " set . a.txt changed && " + q +
+                                 " import --descript-ion . --overwrite && cmp saved 'file "
+                                 "descriptions.desc' && echo same");
+    EXPECT_EQ(got.out, "same\n");
+    EXPECT_EQ(got.firstError,
+              "qmdesc: left out b.txt: its description has several lines and holds the two characters \\n, "
+              "which stand for a line break");
+    EXPECT_EQ(folder.Read("descript.ion"),
+              "\xEF\xBB\xBF"
+              "a.txt \xC3\x83\xC2\xA9 and \xC3\x82\xC2\xA3"
+              "5\r\n");
+}
+
 // A description file another program changes between qmdesc's read and its write is left as that
 // program wrote it. qmdesc opens descript.ion, a pipe here, only once it has read the description file.
 TEST(Qmdesc, AFileChangedSinceItWasReadIsLeftAlone) {
@@ -737,6 +766,11 @@ TEST(Qmdesc, DescriptIonFilesAsFound) {
         {"an ending damaged into \"Â\"", "a.txt \xC3\xA9\\nx\x04\xC3\x82\n", true, {"1|a.txt|\xC3\xA9\r\nx"}},
         {"a byte-order mark alone on the first line", "\xEF\xBB\xBF\r\na.txt One\r\n", true, {"2|a.txt|One"}},
         {"code page text is not UTF-8", "caf\xE9.txt Caf\xE9\r\n", false, {"1|caf\xE9.txt|Caf\xE9"}},
+        {"an overlong form is not UTF-8", "a.txt voil\xE0\x85\xBB\r\n", false, {"1|a.txt|voil\xE0\x85\xBB"}},
+        {"an encoded surrogate is not UTF-8", "a.txt \xED\xA0\x80\r\n", false, {"1|a.txt|\xED\xA0\x80"}},
+        {"past U+10FFFF is not UTF-8", "a.txt \xF4\x90\x80\x80\r\n", false, {"1|a.txt|\xF4\x90\x80\x80"}},
+        {"U+10FFFF is UTF-8", "a.txt \xF4\x8F\xBF\xBF\r\n", true, {"1|a.txt|\xF4\x8F\xBF\xBF"}},
+        {"a name with a tab, quoted", "\"a\tb.txt\" Text\r\n", false, {"1|a\tb.txt|Text"}},
         {"an empty description", "a.txt\r\nb.txt \r\n", false, {"1|a.txt|", "2|b.txt|"}},
         {"UTF-16 with its byte-order mark",
          std::string("\xFF\xFE"
@@ -747,8 +781,8 @@ TEST(Qmdesc, DescriptIonFilesAsFound) {
     };
     for (const Case& c : cases) {
         std::string bytes = c.bytes;
-        bool utf8 =
-            EncodingOfDescriptIon(bytes, DescriptIonEncoding::CodePage, false) == DescriptIonEncoding::Utf8;
+        bool utf8 = EncodingOfDescriptIon(bytes, DescriptIonEncoding::CodePage, false, nullptr) ==
+                    DescriptIonEncoding::Utf8;
         EXPECT_EQ(utf8, c.utf8) << c.what;
         std::vector<std::string> rows;
         for (const ImportedRow& row : ReadDescriptIonRows(bytes, Same)) {
