@@ -66,6 +66,7 @@ bool LoadCatalogue(const std::string& fileName,
         case LoadResult::Loaded:
             break;
     }
+    file.storedFolderDescription = FolderDescription;
     return true;
 }
 

@@ -77,7 +77,7 @@ class QmdescTree : public TestFolder {
     QmdescTree() : TestFolder(false) {
         for (const char* folder :
              {"garden", "odd", "faults", "tree/a", "tree/a-locked", "tree/broken", "w/edit", "w/moved",
-              "w/read-only", "w/fresh", "w/csv", "w/dion", "w/gbk", "w/oem"}) {
+              "w/read-only", "w/fresh", "w/csv", "w/dion", "w/gbk", "w/oem", "w/mark", "w/z\x1Az"}) {
             std::filesystem::create_directories(PathOf(folder));
         }
         Write("garden/file descriptions.desc", WorkedExampleBytes(PathOf("garden")));
@@ -89,12 +89,13 @@ class QmdescTree : public TestFolder {
         std::filesystem::create_directory(PathOf("tree/broken/file descriptions.desc"));
         std::filesystem::create_directory_symlink("..", PathOf("tree/a/up"));
         for (const char* file :
-             {"garden/pond.jpg",  "garden/tree.jpg",      "tree/a/pond.jpg",    "tree/a-locked/pond.jpg",
-              "odd/ blank .txt",  "odd/café.txt",         "odd/a,\"b\".txt",    "odd/<&\">.txt",
-              "faults/pond.jpg",  "faults/Ω.txt",         "faults/Σ.txt",       "w/edit/pond.jpg",
-              "w/moved/shed.txt", "w/read-only/pond.jpg", "w/fresh/a.txt",      "w/csv/tree.jpg",
-              "w/csv/pond.jpg",   "w/csv/README.TXT",     "w/dion/big oak.jpg", "w/dion/readme.txt",
-              "w/dion/café.txt",  "w/gbk/乗 a.txt",       "w/oem/café.txt"}) {
+             {"garden/pond.jpg",   "garden/tree.jpg",      "tree/a/pond.jpg",    "tree/a-locked/pond.jpg",
+              "odd/ blank .txt",   "odd/café.txt",         "odd/a,\"b\".txt",    "odd/<&\">.txt",
+              "faults/pond.jpg",   "faults/Ω.txt",         "faults/Σ.txt",       "w/edit/pond.jpg",
+              "w/moved/shed.txt",  "w/read-only/pond.jpg", "w/fresh/a.txt",      "w/csv/tree.jpg",
+              "w/csv/pond.jpg",    "w/csv/README.TXT",     "w/dion/big oak.jpg", "w/dion/readme.txt",
+              "w/dion/café.txt",   "w/gbk/乗 a.txt",       "w/oem/café.txt",     "w/edit/z\x1A.txt",
+              "w/moved/z\x1A.txt", "w/mark/a.txt",         "w/z\x1Az/a.txt"}) {
             Write(file, "x");
         }
         Write("odd/file descriptions.desc",
@@ -109,6 +110,8 @@ class QmdescTree : public TestFolder {
               "name,description\r\ntree.jpg,\"An oak\r\nline 2\"\r\npond.jpg,New pond\r\nnosuch.txt,x\r\n"
               "readme.txt,Read me\r\n");
         Write("bad.csv", "name,description\r\ntree.jpg,a\r\ntree.jpg,b\r\n\"bad\"x,y\r\npond.jpg,\"Ω\"\r\n");
+        Write("marker.csv", "name,description\r\ntree.jpg,\"x</file_description>\r\n</file>\"\r\n");
+        Write("w/mark/descript.ion", "a.txt x</file>\r\n");
         Write("other.csv",
               "\xEF\xBB\xBF"
               "Description,Name\nOther pond,pond.jpg\n");
@@ -451,9 +454,52 @@ const Invocation SetRows[] = {
      false,
      "w/fresh/notes.desc",
      [](std::string) { return FreshFile("Hello"); }},
+
+    {"set refuses text that would change other entries when read",
+     {"set", "w/edit", "pond.jpg",
+      "x</file_description>\n</file>\n<file>\n<file_name>shed plan.txt</file_name>\n<file_description>\nNEW"},
+     Compare::Exact,
+     "",
+     "qmdesc: pond.jpg: its description holds the marker text \"</file_description>\", which the description "
+     "file cannot hold as text",
+     2,
+     false,
+     "w/edit/file descriptions.desc"},
+    {"set refuses a Ctrl+Z in a description",
+     {"set", "w/edit", "pond.jpg", "a\x1A b"},
+     Compare::Exact,
+     "",
+     "qmdesc: pond.jpg: its description holds a Ctrl+Z",
+     2,
+     false,
+     "w/edit/file descriptions.desc"},
+    {"set refuses a folder path holding a Ctrl+Z",
+     {"set", "w/z\x1Az", "a.txt", "z"},
+     Compare::Exact,
+     "",
+     "qmdesc: the folder's path holds a Ctrl+Z",
+     2,
+     false,
+     "w/z\x1Az/file descriptions.desc"},
+    {"set refuses a name holding a Ctrl+Z",
+     {"set", "w/edit", "z\x1A.txt", "z"},
+     Compare::Exact,
+     "",
+     "qmdesc: z\x1A.txt: its name holds a Ctrl+Z",
+     2,
+     false,
+     "w/edit/file descriptions.desc"},
 };
 
 const Invocation RelinkRows[] = {
+    {"relink refuses a new name holding a Ctrl+Z",
+     {"relink", "w/moved", "shed plan.txt", "z\x1A.txt"},
+     Compare::Exact,
+     "",
+     "qmdesc: z\x1A.txt: its name holds a Ctrl+Z",
+     2,
+     false,
+     "w/moved/file descriptions.desc"},
     {"relink after a rename outside",
      {"relink", "w/moved", "shed plan.txt", "shed.txt"},
      Compare::Exact,
@@ -489,6 +535,22 @@ const Invocation RelinkRows[] = {
 };
 
 const Invocation ImportRows[] = {
+    {"import refuses a row that would change other entries when read",
+     {"import", "w/csv", "marker.csv"},
+     Compare::Exact,
+     "",
+     "qmdesc: tree.jpg: its description holds the marker text \"</file_description>\"",
+     2,
+     false,
+     "w/csv/file descriptions.desc"},
+    {"a descript.ion import refuses it too",
+     {"import", "--descript-ion", "w/mark"},
+     Compare::Exact,
+     "",
+     "qmdesc: a.txt: its description holds the marker text \"</file>\"",
+     2,
+     false,
+     "w/mark/file descriptions.desc"},
     {"import --dry-run",
      {"import", "w/csv", "in.csv", "--dry-run"},
      Compare::SortedLines,
