@@ -751,14 +751,14 @@ TEST(Qmdesc, ExportsImportBack) {
 
 // What a descript.ion cannot hold is left out and named, never changed: a description of several lines
 // holding "\n". Code-page text whose bytes look like UTF-8 goes out as UTF-8 with a byte-order mark, so
-// that the import brings back exactly what was exported.
+// that the import brings back exactly what was exported. The files qmdesc creates follow the umask.
 TEST(Qmdesc, ExportLeavesOutWhatDescriptIonCannotHold) {
     TestFolder folder(false);
     folder.Write("a.txt", "x");
     folder.Write("b.txt", "x");
     std::string q = Quoted(QMDESC_PROGRAM);
     Output got =
-        RunIn(folder.Path(), q +
+        RunIn(folder.Path(), "umask 077 && " + q +
                                  " set . a.txt '\xC3\x83\xC2\xA9 and \xC3\x82\xC2\xA3"
                                  "5' && " +
                                  q +
@@ -775,6 +775,11 @@ TEST(Qmdesc, ExportLeavesOutWhatDescriptIonCannotHold) {
               "\xEF\xBB\xBF"
               "a.txt \xC3\x83\xC2\xA9 and \xC3\x82\xC2\xA3"
               "5\r\n");
+    for (const char* created : {"file descriptions.desc", "descript.ion"}) {
+        struct stat info {};
+        EXPECT_EQ(stat(folder.PathOf(created).c_str(), &info) == 0 ? info.st_mode & 0777 : 0, 0600u)
+            << created;
+    }
 }
 
 // A description file another program changes between qmdesc's read and its write is left as that
