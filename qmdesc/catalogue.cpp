@@ -9,6 +9,7 @@
 #include "descfile/markers.h"
 #include "descfile/reader.h"
 #include "descfile/text_helpers.h"
+#include "qmdesc/formats.h"
 #include "qmdesc/system.h"
 #include "store/folder_scan.h"
 #include "store/tables.h"
@@ -98,7 +99,8 @@ std::string ShownPath(const std::string& folder, const std::string& name) {
 }
 
 void ReportProblem(const std::string& problem) {
-    WriteError("qmdesc: " + problem + "\n");
+    static const bool terminal = ErrorIsTerminal();
+    WriteError("qmdesc: " + (terminal ? ShownOnTerminal(problem) : problem) + "\n");
 }
 
 namespace {

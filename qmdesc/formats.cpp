@@ -184,6 +184,24 @@ std::string FoundCsvHead() {
 
 const char Utf8ByteOrderMark[] = "\xEF\xBB\xBF";
 
+std::string ShownOnTerminal(std::string_view utf8) {
+    std::string shown;
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        unsigned char c = utf8[i], next = i + 1 < utf8.size() ? utf8[i + 1] : 0;
+        bool lineBreak = c == '\n' || c == '\t' || (c == '\r' && next == '\n');
+        bool c1 = c == 0xC2 && next >= 0x80 && next <= 0x9F;  // U+0080 to U+009F in UTF-8
+        if ((c < 0x20 && !lineBreak) || c == 0x7F || c1) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, c1 ? "\\u%04X" : "\\x%02X", c1 ? next : c);
+            shown += escape;
+            i += c1;
+        } else {
+            shown += static_cast<char>(c);
+        }
+    }
+    return shown;
+}
+
 std::string Labelled(const std::string& label, const std::string& text) {
     return text.empty() ? label + "\n" : label + ": " + Indented(text) + "\n";
 }

@@ -782,6 +782,19 @@ TEST(Qmdesc, ExportLeavesOutWhatDescriptIonCannotHold) {
     }
 }
 
+// On a terminal (script gives qmdesc one) a name's control characters are shown escaped, in the output
+// and in messages; through a pipe the output keeps its bytes.
+TEST(Qmdesc, ControlCharactersAreEscapedOnATerminal) {
+    TestFolder folder(false);
+    folder.Write("evil\x1B[2J.txt", "x");
+    std::string q = Quoted(QMDESC_PROGRAM);
+    Output got = RunIn(folder.Path(), q + " set . 'evil\x1B[2J.txt' hi && script -qec \"" + q + " show .; " +
+                                          q + " set . 'no\x1B[1m' x\" /dev/null; " + q + " show .");
+    EXPECT_NE(got.out.find("evil\\x1B[2J.txt: hi\r\n"), std::string::npos) << got.out;
+    EXPECT_NE(got.out.find("qmdesc: no\\x1B[1m is not in the folder"), std::string::npos) << got.out;
+    EXPECT_NE(got.out.find("\nevil\x1B[2J.txt: hi\n"), std::string::npos) << got.out;
+}
+
 // A description file another program changes between qmdesc's read and its write is left as that
 // program wrote it. qmdesc opens descript.ion, a pipe here, only once it has read the description file.
 TEST(Qmdesc, AFileChangedSinceItWasReadIsLeftAlone) {
