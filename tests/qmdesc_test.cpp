@@ -75,9 +75,9 @@ Output Qmdesc(const std::string& folder, const std::vector<std::string>& argumen
 class QmdescTree : public TestFolder {
   public:
     QmdescTree() : TestFolder(false) {
-        for (const char* folder :
-             {"garden", "odd", "faults", "tree/a", "tree/a-locked", "tree/broken", "w/edit", "w/moved",
-              "w/read-only", "w/fresh", "w/csv", "w/dion", "w/gbk", "w/oem", "w/mark", "w/z\x1Az"}) {
+        for (const char* folder : {"garden", "odd", "faults", "tree/a", "tree/a-locked", "tree/broken",
+                                   "w/edit", "w/moved", "w/read-only", "w/fresh", "w/csv", "w/dion", "w/gbk",
+                                   "w/oem", "w/mark", "w/z\x1Az", "w/bad\xFF"}) {
             std::filesystem::create_directories(PathOf(folder));
         }
         Write("garden/file descriptions.desc", WorkedExampleBytes(PathOf("garden")));
@@ -95,7 +95,7 @@ class QmdescTree : public TestFolder {
               "w/moved/shed.txt",  "w/read-only/pond.jpg", "w/fresh/a.txt",      "w/csv/tree.jpg",
               "w/csv/pond.jpg",    "w/csv/README.TXT",     "w/dion/big oak.jpg", "w/dion/readme.txt",
               "w/dion/café.txt",   "w/gbk/乗 a.txt",       "w/oem/café.txt",     "w/edit/z\x1A.txt",
-              "w/moved/z\x1A.txt", "w/mark/a.txt",         "w/z\x1Az/a.txt"}) {
+              "w/moved/z\x1A.txt", "w/mark/a.txt",         "w/z\x1Az/a.txt",     "w/bad\xFF/a.txt"}) {
             Write(file, "x");
         }
         Write("odd/file descriptions.desc",
@@ -110,6 +110,7 @@ class QmdescTree : public TestFolder {
               "name,description\r\ntree.jpg,\"An oak\r\nline 2\"\r\npond.jpg,New pond\r\nnosuch.txt,x\r\n"
               "readme.txt,Read me\r\n");
         Write("bad.csv", "name,description\r\ntree.jpg,a\r\ntree.jpg,b\r\n\"bad\"x,y\r\npond.jpg,\"Ω\"\r\n");
+        Write("w/bad\xFF/file descriptions.desc", "<folder_name>x</folder_name>" + Block("a.txt", "Apple"));
         Write("marker.csv", "name,description\r\ntree.jpg,\"x</file_description>\r\n</file>\"\r\n");
         Write("w/mark/descript.ion", "a.txt x</file>\r\n");
         Write("other.csv",
@@ -183,6 +184,12 @@ std::string FreshFile(const std::string& text) {
 }
 
 const Invocation ShowRows[] = {
+    {"json cannot hold a path that is not UTF-8",
+     {"show", "w/bad\xFF", "--format", "json"},
+     Compare::Exact,
+     "",
+     "qmdesc: {F}/w/bad\xFF is a path that is not UTF-8",
+     2},
     {"show lists the folder's entries now",
      {"show", "garden"},
      Compare::SortedLines,
@@ -263,6 +270,14 @@ const Invocation ShowRows[] = {
 };
 
 const Invocation FindRows[] = {
+    {"csv leaves out a folder whose path is not UTF-8",
+     {"find", "Apple", "w/bad\xFF", "--format", "csv"},
+     Compare::Exact,
+     "\xEF\xBB\xBF"
+     "folder,name,description,exists\r\n",
+     "qmdesc: {F}/w/bad\xFF is a path that is not UTF-8, which csv and json cannot hold; skipped",
+     1},
+    {"text shows it", {"find", "Apple", "w/bad\xFF"}, Compare::Exact, "{F}/w/bad\xFF/a.txt: Apple\n", "", 0},
     {"find walks every folder below, never through a link",
      {"find", "POND"},
      Compare::Exact,
