@@ -146,6 +146,15 @@ bool LoadPath(const std::string& path, FileUse use, LoadedFile& file) {
         ReportProblem(ProblemLine("The description file", path, "cannot be read", reason));
         return false;
     }
+    // A writer reads, checks and replaces the file alone: another writer's change is never lost.
+    if (writes) {
+        file.lock = std::make_unique<WriterLock>();
+        if (!file.lock->Take(file.known, CoreFileName(file.fileName), reason)) {
+            ReportProblem(ProblemLine("The description file", ShownPath(file.folder, file.fileName),
+                                      "cannot be written", reason));
+            return false;
+        }
+    }
     std::vector<std::string> names;
     if (!ListCatalogueFolder(file.folder, names, nullptr, problem)) {
         ReportProblem(problem);

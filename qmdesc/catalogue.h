@@ -1,6 +1,7 @@
 // A folder's description file read as Open reads it, and the entries qmdesc prints from it.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,8 @@ struct CatalogueEntry {
 
 // What qmdesc learnt of a description file besides the tables.
 struct LoadedFile {
-    KnownFolder known;     // the folder, known by identity: every read and write is checked to be in it
+    KnownFolder known;  // the folder, known by identity: every read and write is checked to be in it
+    std::unique_ptr<WriterLock> lock;  // held by a writer from before the read until its write is done
     std::string folder;    // its path as qmdesc shows it, UTF-8: full, or as given where that cannot be had
     std::string path;      // the file's path as it is shown, UTF-8
     std::string fileName;  // the file's name in its folder, UTF-8

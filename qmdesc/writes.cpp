@@ -362,6 +362,11 @@ int ExportDescriptIon(const Request& request) {
 
 int SetDescription(const Request& request) {
     const std::vector<std::string>& operands = request.operands;
+    // Standard input is read before the file, so that a writer never holds the lock while it waits.
+    std::string given = operands[2] == "-" ? ReadStandardInput() : operands[2];
+    if (operands[2] == "-" && request.encoding == "ansi") {
+        given = Utf8OfCodePage(given);
+    }
     LoadedFile file;
     if (!LoadPath(operands[0], FileUse::Create, file)) {
         return 2;
@@ -372,10 +377,6 @@ int SetDescription(const Request& request) {
     if (index < 0) {
         ReportProblem(operands[1] + " is not in the folder " + file.folder);
         return 2;
-    }
-    std::string given = operands[2] == "-" ? ReadStandardInput() : operands[2];
-    if (operands[2] == "-" && request.encoding == "ansi") {
-        given = Utf8OfCodePage(given);
     }
     if (!StoredText(given, text)) {
         ReportProblem("the description of " + operands[1] + " holds a character the code page cannot hold");

@@ -797,6 +797,26 @@ TEST(Qmdesc, ExportLeavesOutWhatDescriptIonCannotHold) {
     }
 }
 
+// Writers of one description file exclude each other from the read to the replace: pairs of set on two
+// entries, started together, both stay in the file. A writer waits while the folder is locked (flock
+// here) and gives up after ten seconds, writing nothing.
+TEST(Qmdesc, WritersAtOnceLoseNothing) {
+    TestFolder folder(false);
+    folder.Write("a.txt", "x");
+    folder.Write("b.txt", "x");
+    std::string q = Quoted(QMDESC_PROGRAM), file = "'file descriptions.desc'";
+    Output got =
+        RunIn(folder.Path(),
+              q + " set . a.txt start && for i in $(seq 30); do " + q + " set . a.txt a$i & " + q +
+                  " set . b.txt b$i & wait; tr -d '\\r' <" + file +
+                  " | grep -cx [ab]$i | grep -qx 2 || echo lost $i; done; flock . sleep 1 & sleep 0.2; " + q +
+                  " set . a.txt waited; echo $?; wait; flock . sleep 12 & sleep 0.2; " + q +
+                  " set . a.txt never; echo $?; grep -c waited " + file + "; wait");
+    EXPECT_EQ(got.out, "0\n2\n1\n");
+    EXPECT_EQ(got.firstError, "qmdesc: The description file " + folder.PathOf("file descriptions.desc") +
+                                  " cannot be written: Another program kept writing it for 10 seconds.");
+}
+
 // On a terminal (script gives qmdesc one) a name's control characters are shown escaped, in the output
 // and in messages; through a pipe the output keeps its bytes.
 TEST(Qmdesc, ControlCharactersAreEscapedOnATerminal) {
