@@ -83,10 +83,16 @@ if(QUILLMARK_QMDESC_EXE)
     set_tests_properties(qmdesc_wine PROPERTIES RESOURCE_LOCK wine TIMEOUT 300)
 endif()
 
-# A short run of the fuzzer that scripts/test built; scripts/fuzz runs it for longer.
-if(QUILLMARK_FUZZER)
-    add_test(NAME fuzz_30s COMMAND ${CMAKE_SOURCE_DIR}/scripts/fuzz-run 30 ${QUILLMARK_FUZZER})
-    set_tests_properties(fuzz_30s PROPERTIES TIMEOUT 120)
+# A short run of each fuzzer that scripts/test built (the reader's longest); scripts/fuzz runs them longer.
+if(QUILLMARK_FUZZERS)
+    foreach(run description_fuzzer:30 csv_fuzzer:15 descript_ion_fuzzer:15)
+        string(REPLACE ":" ";" run "${run}")
+        list(GET run 0 fuzzer)
+        list(GET run 1 seconds)
+        add_test(NAME ${fuzzer}_${seconds}s
+                 COMMAND ${CMAKE_SOURCE_DIR}/scripts/fuzz-run ${seconds} ${QUILLMARK_FUZZERS}/${fuzzer})
+        set_tests_properties(${fuzzer}_${seconds}s PROPERTIES TIMEOUT 120)
+    endforeach()
 endif()
 
 # The fuzzer needs clang (scripts/fuzz configures a build with it); the benchmarks need Google Benchmark.

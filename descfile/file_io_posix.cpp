@@ -95,7 +95,10 @@ bool ReplaceFileContent(const std::string& path, const std::string& bytes, std::
         reason = SystemErrorText(errno);
         return false;
     }
-    bool ok = fchmod(file, exists ? (info.st_mode & 07777) : 0644) == 0 && WriteAll(file, bytes) &&
+    // A new file gets the mode the process's umask gives one; a replaced file keeps its own.
+    mode_t mask = umask(0);
+    umask(mask);
+    bool ok = fchmod(file, exists ? (info.st_mode & 07777) : (0666 & ~mask)) == 0 && WriteAll(file, bytes) &&
               fsync(file) == 0;
     int error = ok ? 0 : errno;
     if (close(file) != 0 && ok) {
@@ -114,7 +117,7 @@ bool ReplaceFileContent(const std::string& path, const std::string& bytes, std::
 }
 
 bool CreateFileIfMissing(const std::string& path) {
-    int file = open(path.c_str(), O_WRONLY | O_CREAT, 0644);
+    int file = open(path.c_str(), O_WRONLY | O_CREAT, 0666);
     if (file < 0) {
         return false;
     }

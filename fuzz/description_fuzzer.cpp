@@ -40,6 +40,7 @@
 #include "descfile/reader.h"
 #include "descfile/text_helpers.h"
 #include "descfile/writer.h"
+#include "fuzz/fuzz_input.h"
 #include "store/tables.h"
 #include "tests/linear_lookup.h"
 
@@ -63,45 +64,6 @@ constexpr std::string_view Markers[] = {
 
 // Look-ups per input are capped so that a file of many small blocks stays fast to check.
 constexpr size_t MaxNames = 256;
-
-// The text with every byte outside printable ASCII as \xNN, for failure messages.
-std::string Shown(std::string_view text) {
-    std::string out;
-    for (unsigned char c : text.substr(0, 400)) {
-        if (c >= 0x20 && c < 0x7F && c != '\\') {
-            out += static_cast<char>(c);
-        } else {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", c);
-            out += hex;
-        }
-    }
-    if (text.size() > 400) {
-        out += "...";
-    }
-    return out;
-}
-
-// Stops the run with both values when they differ; libFuzzer keeps the input as a crash.
-void ExpectEqual(std::string_view actual,
-                 std::string_view expected,
-                 const char* what,
-                 std::string_view about) {
-    if (actual == expected) {
-        return;
-    }
-    std::fprintf(stderr, "%s (%s)\n  actual:   \"%s\"\n  expected: \"%s\"\n", what, Shown(about).c_str(),
-                 Shown(actual).c_str(), Shown(expected).c_str());
-    std::abort();
-}
-
-// Stops the run when a condition does not hold.
-void Expect(bool ok, const char* what) {
-    if (!ok) {
-        std::fprintf(stderr, "%s\n", what);
-        std::abort();
-    }
-}
 
 // The text with every Ctrl+Z byte replaced by a space, as the writer puts a description.
 std::string CtrlZAsSpace(std::string_view text) {
@@ -184,25 +146,6 @@ void ExpectIndexAgrees(const std::vector<std::string>& names) {
         ExpectEqual(LookUpStoredDescription(name), LinearLookUp(name), "index and linear search differ",
                     name);
     }
-}
-
-// The input's bytes after the first, split at the first byte.
-std::vector<std::string> SplitFields(std::string_view input) {
-    std::vector<std::string> fields;
-    if (input.empty()) {
-        return fields;
-    }
-    char separator = input[0];
-    std::string_view rest = input.substr(1);
-    for (;;) {
-        size_t at = rest.find(separator);
-        fields.emplace_back(rest.substr(0, at));
-        if (at == std::string_view::npos) {
-            break;
-        }
-        rest = rest.substr(at + 1);
-    }
-    return fields;
 }
 
 // The input as a description file: decoding, block cutting and look-ups against the references.

@@ -9,6 +9,7 @@
 #include "descfile/markers.h"
 #include "descfile/reader.h"
 #include "descfile/text_helpers.h"
+#include "qmdesc/formats.h"
 #include "qmdesc/system.h"
 #include "store/folder_scan.h"
 #include "store/tables.h"
@@ -66,6 +67,7 @@ bool LoadCatalogue(const std::string& fileName,
         case LoadResult::Loaded:
             break;
     }
+    file.storedFolderDescription = FolderDescription;
     return true;
 }
 
@@ -97,7 +99,8 @@ std::string ShownPath(const std::string& folder, const std::string& name) {
 }
 
 void ReportProblem(const std::string& problem) {
-    WriteError("qmdesc: " + problem + "\n");
+    static const bool terminal = ErrorIsTerminal();
+    WriteError("qmdesc: " + (terminal ? ShownOnTerminal(problem) : problem) + "\n");
 }
 
 namespace {
@@ -142,6 +145,15 @@ bool LoadPath(const std::string& path, FileUse use, LoadedFile& file) {
     if (!EnterKnownFolder(file.known, reason)) {
         ReportProblem(ProblemLine("The description file", path, "cannot be read", reason));
         return false;
+    }
+    // A writer reads, checks and replaces the file alone: another writer's change is never lost.
+    if (writes) {
+        file.lock = std::make_unique<WriterLock>();
+        if (!file.lock->Take(file.known, CoreFileName(file.fileName), reason)) {
+            ReportProblem(ProblemLine("The description file", ShownPath(file.folder, file.fileName),
+                                      "cannot be written", reason));
+            return false;
+        }
     }
     std::vector<std::string> names;
     if (!ListCatalogueFolder(file.folder, names, nullptr, problem)) {

@@ -1,6 +1,7 @@
 // A folder's description file read as Open reads it, and the entries qmdesc prints from it.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,17 +18,19 @@ struct CatalogueEntry {
 
 // What qmdesc learnt of a description file besides the tables.
 struct LoadedFile {
-    KnownFolder known;     // the folder, known by identity: every read and write is checked to be in it
+    KnownFolder known;  // the folder, known by identity: every read and write is checked to be in it
+    std::unique_ptr<WriterLock> lock;  // held by a writer from before the read until its write is done
     std::string folder;    // its path as qmdesc shows it, UTF-8: full, or as given where that cannot be had
     std::string path;      // the file's path as it is shown, UTF-8
     std::string fileName;  // the file's name in its folder, UTF-8
     bool isNew = false;    // no such file yet: the tables start as New starts them
     FileStamp stamp;       // the file as it was read, to tell another program's change
-    std::string storedFolderName;      // the folder name the file holds
-    size_t ctrlZ = std::string::npos;  // where a Ctrl+Z byte ends what the reader takes, if it does
-    size_t bytes = 0;                  // the file's size
-    std::string cutOffName;            // the entry whose block the file ends inside, if it does
-    std::vector<std::string> listed;   // the folder's names in listing order, as Open lists them
+    std::string storedFolderName;         // the folder name the file holds
+    std::string storedFolderDescription;  // the folder description the file holds, as read
+    size_t ctrlZ = std::string::npos;     // where a Ctrl+Z byte ends what the reader takes, if it does
+    size_t bytes = 0;                     // the file's size
+    std::string cutOffName;               // the entry whose block the file ends inside, if it does
+    std::vector<std::string> listed;      // the folder's names in listing order, as Open lists them
 };
 
 // Lists the current directory, shown as folder, as Open does (and its folders to walk into, when

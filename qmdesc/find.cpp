@@ -210,6 +210,14 @@ class Search {
                const std::string& description,
                bool exists) {
         if (matcher_.Matches(name) || matcher_.Matches(description)) {
+            // CSV and JSON are UTF-8 throughout: a folder whose path is not is named and left out.
+            if (request_.format != Format::Text && !IsUtf8(folder)) {
+                if (folder != notUtf8_) {
+                    Problem(folder + " is a path that is not UTF-8, which csv and json cannot hold; skipped");
+                    notUtf8_ = folder;
+                }
+                return;
+            }
             progress_.Clear();
             WriteOutput(FoundText(request_.format, folder, {name, description, exists}, !found_));
             found_ = true;
@@ -221,6 +229,7 @@ class Search {
     Progress progress_;
     size_t folders_ = 0;
     bool found_ = false;
+    std::string notUtf8_;  // the last folder left out for its path
 };
 
 }  // namespace

@@ -24,8 +24,8 @@ std::string Indented(const std::string& text) {
     return indented;
 }
 
-// A CSV field: quoted when it holds a comma, a quote, a line break or a blank at either end; a line
-// break inside is CR LF, as the description dialog stores it.
+// A CSV field: quoted when it holds a comma, a quote, a line break or a blank at either end. Its bytes
+// stay as they are (a name on Linux can hold a lone LF), so that it reads back exactly.
 std::string CsvField(const std::string& text) {
     bool quoted = text.find_first_of(",\"\r\n") != std::string::npos ||
                   (!text.empty() && (text.front() == ' ' || text.back() == ' '));
@@ -34,15 +34,21 @@ std::string CsvField(const std::string& text) {
     }
     std::string field = "\"";
     for (char c : text) {
-        if (c == '"') {
-            field += "\"\"";
-        } else if (c == '\n' && (field.back() != '\r')) {
-            field += "\r\n";
-        } else {
-            field += c;
-        }
+        field += c == '"' ? "\"\"" : std::string(1, c);
     }
     return field + "\"";
+}
+
+// A description's line breaks as CR LF, as the description dialog stores them, for a spreadsheet.
+std::string CsvDescription(const std::string& text) {
+    std::string crlf;
+    for (char c : text) {
+        if (c == '\n' && (crlf.empty() || crlf.back() != '\r')) {
+            crlf += '\r';
+        }
+        crlf += c;
+    }
+    return crlf;
 }
 
 std::string CsvRow(std::initializer_list<std::string> fields) {
@@ -178,6 +184,49 @@ std::string FoundCsvHead() {
 
 const char Utf8ByteOrderMark[] = "\xEF\xBB\xBF";
 
+bool IsUtf8(std::string_view bytes) {
+    for (size_t i = 0; i < bytes.size();) {
+        unsigned char c = bytes[i];
+        size_t more = c < 0x80                 ? 0
+                      : c >= 0xC2 && c <= 0xDF ? 1
+                      : c >= 0xE0 && c <= 0xEF ? 2
+                      : c >= 0xF0 && c <= 0xF4 ? 3
+                                               : 4;
+        if (more == 4 || i + more >= bytes.size()) {
+            return false;
+        }
+        // The second byte's range shuts out the overlong forms, the surrogates and what lies past U+10FFFF.
+        unsigned char low = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
+        unsigned char high = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
+        for (size_t k = 1; k <= more; ++k) {
+            unsigned char next = bytes[i + k];
+            if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF)) {
+                return false;
+            }
+        }
+        i += more + 1;
+    }
+    return true;
+}
+
+std::string ShownOnTerminal(std::string_view utf8) {
+    std::string shown;
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        unsigned char c = utf8[i], next = i + 1 < utf8.size() ? utf8[i + 1] : 0;
+        bool lineBreak = c == '\n' || c == '\t' || (c == '\r' && next == '\n');
+        bool c1 = c == 0xC2 && next >= 0x80 && next <= 0x9F;  // U+0080 to U+009F in UTF-8
+        if ((c < 0x20 && !lineBreak) || c == 0x7F || c1) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, c1 ? "\\u%04X" : "\\x%02X", c1 ? next : c);
+            shown += escape;
+            i += c1;
+        } else {
+            shown += static_cast<char>(c);
+        }
+    }
+    return shown;
+}
+
 std::string Labelled(const std::string& label, const std::string& text) {
     return text.empty() ? label + "\n" : label + ": " + Indented(text) + "\n";
 }
@@ -217,7 +266,7 @@ std::string CatalogueText(Format format,
             out += withExists ? CsvRow({"name", "description", "exists"}) : CsvRow({"name", "description"});
             for (const CatalogueEntry& entry : entries) {
                 std::string name = Utf8OfCodePage(entry.name);
-                std::string description = Utf8OfCodePage(entry.description);
+                std::string description = CsvDescription(Utf8OfCodePage(entry.description));
                 out += withExists ? CsvRow({name, description, YesNo(entry.exists)})
                                   : CsvRow({name, description});
             }
@@ -243,7 +292,8 @@ std::string FoundText(Format format, const std::string& folder, const CatalogueE
     switch (format) {
         case Format::Csv:
             return (first ? FoundCsvHead() : "") +
-                   CsvRow({folder, name, Utf8OfCodePage(entry.description), YesNo(entry.exists)});
+                   CsvRow({folder, name, CsvDescription(Utf8OfCodePage(entry.description)),
+                           YesNo(entry.exists)});
         case Format::Json:
             return (first ? "[\n  " : ",\n  ") +
                    JsonEntry(folder, name, Utf8OfCodePage(entry.description), entry.exists);

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "qmdesc/formats.h"
+#include "qmdesc/system.h"
 
 namespace {
 
@@ -58,28 +59,6 @@ size_t EndingLength(std::string_view line) {
         }
     }
     return 0;
-}
-
-// True when bytes are UTF-8 throughout.
-bool IsUtf8(std::string_view bytes) {
-    for (size_t i = 0; i < bytes.size();) {
-        unsigned char c = bytes[i];
-        size_t more = c < 0x80                 ? 0
-                      : c >= 0xC2 && c <= 0xDF ? 1
-                      : (c & 0xF0) == 0xE0     ? 2
-                      : c >= 0xF0 && c <= 0xF4 ? 3
-                                               : 4;
-        if (more == 4) {
-            return false;
-        }
-        for (size_t k = 1; k <= more; ++k) {
-            if (i + k >= bytes.size() || (static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) {
-                return false;
-            }
-        }
-        i += more + 1;
-    }
-    return true;
 }
 
 }  // namespace
@@ -172,7 +151,10 @@ std::vector<ImportedRow> ReadCsvRows(std::string_view text, std::vector<std::str
     return rows;
 }
 
-DescriptIonEncoding EncodingOfDescriptIon(std::string& bytes, DescriptIonEncoding given, bool givenByUser) {
+DescriptIonEncoding EncodingOfDescriptIon(std::string& bytes,
+                                          DescriptIonEncoding given,
+                                          bool givenByUser,
+                                          std::string* guess) {
     if (bytes.compare(0, 3, Utf8ByteOrderMark) == 0) {
         bytes.erase(0, 3);
         return DescriptIonEncoding::Utf8;
@@ -200,7 +182,13 @@ DescriptIonEncoding EncodingOfDescriptIon(std::string& bytes, DescriptIonEncodin
         text.append(line).append("\n");
         from = end + 1;
     }
-    return !ascii && IsUtf8(text) ? DescriptIonEncoding::Utf8 : given;
+    if (ascii || !IsUtf8(text)) {
+        return given;
+    }
+    if (guess) {
+        *guess = "read as UTF-8, since it has no byte-order mark and its text is valid UTF-8";
+    }
+    return DescriptIonEncoding::Utf8;
 }
 
 std::vector<ImportedRow> ReadDescriptIonRows(std::string_view bytes,
@@ -255,8 +243,45 @@ std::vector<ImportedRow> ReadDescriptIonRows(std::string_view bytes,
     return rows;
 }
 
+std::vector<ImportedRow> ReadDescriptIon(std::string bytes,
+                                         DescriptIonEncoding given,
+                                         bool givenByUser,
+                                         std::string* guess) {
+    switch (EncodingOfDescriptIon(bytes, given, givenByUser, guess)) {
+        case DescriptIonEncoding::CodePage:
+            return ReadDescriptIonRows(bytes, Utf8OfCodePage);
+        case DescriptIonEncoding::Oem:
+            return ReadDescriptIonRows(bytes, Utf8OfOemCodePage);
+        case DescriptIonEncoding::Utf8:
+            break;
+    }
+    return ReadDescriptIonRows(bytes, [](std::string_view line) { return Utf8OfWide(WideOfUtf8(line)); });
+}
+
+std::string DescriptIonCannotHold(const std::string& name, const std::string& description) {
+    if (name.find_first_of("\r\n") != std::string::npos) {
+        return "its name holds a line break";
+    }
+    if (name.find('"') != std::string::npos) {
+        return "its name holds a double quote";
+    }
+    if (description.find('\x04') != std::string::npos) {
+        return "its description holds the character Ctrl+D, which marks a description of several lines";
+    }
+    if (description.find_first_of("\r\n") != std::string::npos &&
+        description.find("\\n") != std::string::npos) {
+        return "its description has several lines and holds the two characters \\n, which stand for a line "
+               "break";
+    }
+    if (!description.empty() && (description.front() == ' ' || description.front() == '\t' ||
+                                 description.back() == ' ' || description.back() == '\t')) {
+        return "its description starts or ends with a blank or a tab";
+    }
+    return "";
+}
+
 std::string DescriptIonLine(const std::string& name, const std::string& description) {
-    std::string line = name.find(' ') != std::string::npos ? "\"" + name + "\" " : name + " ";
+    std::string line = name.find_first_of(" \t") != std::string::npos ? "\"" + name + "\" " : name + " ";
     bool multiLine = false;
     for (size_t i = 0; i < description.size(); ++i) {
         if (description[i] == '\r' && i + 1 < description.size() && description[i + 1] == '\n') {
@@ -270,4 +295,33 @@ std::string DescriptIonLine(const std::string& name, const std::string& descript
         }
     }
     return line + (multiLine ? "\x04\xC2\r\n" : "\r\n");
+}
+
+std::string DescriptIonFile(const std::vector<ImportedRow>& entries,
+                            bool utf8,
+                            std::string (*toUtf8)(std::string_view),
+                            std::vector<std::string>& leftOut) {
+    std::string bytes;
+    for (int pass = utf8 ? 1 : 0; pass < 2; ++pass) {
+        bytes = pass == 1 ? Utf8ByteOrderMark : "";
+        leftOut.clear();
+        for (const ImportedRow& entry : entries) {
+            std::string name = pass == 1 ? toUtf8(entry.name) : entry.name;
+            std::string text = pass == 1 ? toUtf8(entry.text) : entry.text;
+            std::string why = text.empty() ? "" : DescriptIonCannotHold(name, text);
+            if (!why.empty()) {
+                leftOut.push_back(toUtf8(entry.name) + ": " + why);
+            } else if (!text.empty()) {
+                bytes += DescriptIonLine(name, text);
+            }
+        }
+        // Code-page bytes that a reader would take for UTF-8, or that start as a byte-order mark does,
+        // are written in UTF-8 with a byte-order mark instead, which every reader takes as it is.
+        std::string guessed = bytes;
+        if (pass == 0 && EncodingOfDescriptIon(guessed, DescriptIonEncoding::CodePage, false, nullptr) ==
+                             DescriptIonEncoding::CodePage) {
+            break;
+        }
+    }
+    return bytes;
 }

@@ -16,6 +16,12 @@ int Show(const Request& request) {
     if (!LoadPath(request.operands.empty() ? "." : request.operands[0], FileUse::Show, file)) {
         return 2;
     }
+    if (request.format != Format::Text && !IsUtf8(file.folder)) {
+        ReportProblem(file.folder +
+                      " is a path that is not UTF-8, which csv, json and html cannot hold "
+                      "(--format text shows it)");
+        return 2;
+    }
     std::vector<CatalogueEntry> entries = request.Has(Stored) ? StoredEntries() : ShownEntries();
     WriteOutput(CatalogueText(request.format, file.folder, TrimText(FolderDescription), entries,
                               request.Has(Stored)));

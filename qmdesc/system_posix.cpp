@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cwctype>
 
+#include "qmdesc/formats.h"
 #include "store/folder_enum.h"
 
 namespace {
@@ -150,7 +151,10 @@ std::vector<std::string> ArgumentsInUtf8(int argc, char** argv) {
 }
 
 void WriteOutput(std::string_view utf8) {
-    std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+    static const bool terminal = isatty(STDOUT_FILENO) != 0;
+    std::string shown = terminal ? ShownOnTerminal(utf8) : std::string();
+    std::string_view out = terminal ? std::string_view(shown) : utf8;
+    std::fwrite(out.data(), 1, out.size(), stdout);
 }
 
 void WriteError(std::string_view utf8) {

@@ -4,6 +4,7 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 
+#include "qmdesc/formats.h"
 #include "store/exact_names.h"
 #include "store/folder_enum.h"
 
@@ -110,7 +111,8 @@ void WriteTo(DWORD which, std::string_view utf8) {
 }  // namespace
 
 void WriteOutput(std::string_view utf8) {
-    OutputBuffer += utf8;
+    static const bool console = IsConsole(GetStdHandle(STD_OUTPUT_HANDLE));
+    OutputBuffer += console ? ShownOnTerminal(utf8) : std::string(utf8);
     if (OutputBuffer.size() > 64 * 1024) {
         FlushOutput();
     }

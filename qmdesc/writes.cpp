@@ -2,6 +2,8 @@
 
 #include <unordered_map>
 
+#include "descfile/markers.h"
+#include "descfile/reader.h"
 #include "descfile/text_helpers.h"
 #include "descfile/writer.h"
 #include "qmdesc/catalogue.h"
@@ -24,10 +26,79 @@ int ListedIndex(const std::string& name) {
     return -1;
 }
 
+// The first marker text or Ctrl+Z that text holds, to say why it cannot be written as it stands; ""
+// when it holds neither.
+std::string MarkerIn(std::string_view text) {
+    size_t first = text.find('\x1A');
+    std::string found = first == std::string_view::npos ? "" : "a Ctrl+Z";
+    for (std::string_view marker : ReaderMarkers) {
+        size_t at = text.find(marker);
+        if (at < first) {
+            first = at;
+            found = "the marker text \"" + std::string(marker) + "\"";
+        }
+    }
+    return found;
+}
+
+// What text new to the file (the folder's path and description, an entry's name and a description that
+// differs from the one the file held) makes bytes, as written, read back to other tables: each such text
+// that holds a marker or a Ctrl+Z, or that is itself misread, with why. Nothing when the file reads
+// back as written, or when only what the file held already is misread. A description moved as it is
+// from the stored name moved counts as the file's own. The window program writes what its user typed;
+// qmdesc refuses text that its reader would take for markup, since it can change other entries.
+std::vector<std::string> MisreadNewText(const std::string& bytes,
+                                        const LoadedFile& file,
+                                        const std::string& folderName,
+                                        const std::vector<std::string>& names,
+                                        const std::vector<std::string>& descriptions,
+                                        const std::string& moved) {
+    std::vector<std::string> before(names.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        before[i] = file.isNew ? std::string() : LookUpStoredDescription(names[i]);
+    }
+    std::string movedText = moved.empty() ? std::string() : LookUpStoredDescription(moved);
+    std::string written = TrimText(FolderDescription);
+    std::vector<std::string> culprits;
+    auto blame = [&](const std::string& what, const std::string& text, bool misread) {
+        std::string marker = MarkerIn(text);
+        if (!marker.empty() || misread) {
+            culprits.push_back(what + " holds " +
+                               (marker.empty() ? "text the reader takes for markup" : marker));
+        }
+    };
+    if (written != TrimText(file.storedFolderDescription)) {
+        blame("the folder's description", written, false);
+    }
+    blame("the folder's path", folderName, false);
+    // The bytes are read back as Open reads them, into tables of their own.
+    TablesSetAside aside;
+    SetTablesAside(aside);
+    std::string text = DecodeTextMode(bytes);
+    bool misread = ExtractBetween(text, FolderNameOpen, FolderNameClose) != folderName;
+    LoadDescriptionTables(text, std::vector<std::string>(names));
+    misread |= TrimText(FolderDescription) != written;
+    for (int i = 0; i < FileCount; ++i) {
+        std::string description = TrimText(descriptions[i]), name = Utf8OfCodePage(names[i]);
+        bool entryMisread = FolderDescriptions[i] != description;
+        misread |= entryMisread;
+        if (description != before[i]) {
+            size_t blamed = culprits.size();
+            blame(name + ": its name", names[i], false);
+            if (culprits.size() == blamed && (moved.empty() || description != movedText)) {
+                blame(name + ": its description", description, entryMisread);
+            }
+        }
+    }
+    PutTablesBack(aside);
+    return misread ? culprits : std::vector<std::string>();
+}
+
 // Writes the tables back over the file as the window program's Save does: the folder's entries in
 // listing order, then, unless dropGone, the stored descriptions of entries that are gone, in file order
-// and named on standard error; dropped, a stored name whose block goes. Refuses a file another program
-// changed since it was read. Returns the exit code.
+// and named on standard error; dropped, a stored name whose block goes (a description moved as it is,
+// whatever it holds). Refuses a file another program changed since it was read, and new text the file
+// would not read back as it stands (MisreadNewText). Returns the exit code.
 int WriteCatalogue(const LoadedFile& file, bool dropGone, const std::string& dropped = std::string()) {
     std::vector<std::string> names(FolderFiles.begin(), FolderFiles.begin() + FileCount);
     std::vector<std::string> descriptions(FolderDescriptions.begin(), FolderDescriptions.begin() + FileCount);
@@ -53,6 +124,14 @@ int WriteCatalogue(const LoadedFile& file, bool dropGone, const std::string& dro
         StoresFolderPath || file.isNew ? CodePageOfUtf8(file.folder) : file.storedFolderName;
     std::string bytes = FormatDescriptionFile(folderName, FolderDescription, names, descriptions,
                                               static_cast<int>(names.size()));
+    std::vector<std::string> misread = MisreadNewText(bytes, file, folderName, names, descriptions, dropped);
+    if (!misread.empty()) {
+        for (const std::string& why : misread) {
+            ReportProblem(why + ", which the description file cannot hold as text");
+        }
+        ReportProblem("nothing was written to " + file.path);
+        return 2;
+    }
     // The file is named relative to the folder it was read in, which must still be the current one.
     std::string target = CoreFileName(file.fileName);
     if (!StillInFolderOf(file)) {
@@ -193,11 +272,6 @@ int ApplyRows(const std::vector<ImportedRow>& rows,
     return WriteCatalogue(file, request.Has(DropGone));
 }
 
-// One line of a descript.ion file in UTF-8, from the code page, the OEM code page or UTF-8.
-std::string Utf8OfUtf8Line(std::string_view bytes) {
-    return Utf8OfWide(WideOfUtf8(bytes));
-}
-
 }  // namespace
 
 int Import(const Request& request) {
@@ -233,16 +307,11 @@ int Import(const Request& request) {
         DescriptIonEncoding given = request.encoding == "oem"    ? DescriptIonEncoding::Oem
                                     : request.encoding == "utf8" ? DescriptIonEncoding::Utf8
                                                                  : DescriptIonEncoding::CodePage;
-        switch (EncodingOfDescriptIon(bytes, given, !request.encoding.empty())) {
-            case DescriptIonEncoding::CodePage:
-                rows = ReadDescriptIonRows(bytes, Utf8OfCodePage);
-                break;
-            case DescriptIonEncoding::Oem:
-                rows = ReadDescriptIonRows(bytes, Utf8OfOemCodePage);
-                break;
-            case DescriptIonEncoding::Utf8:
-                rows = ReadDescriptIonRows(bytes, Utf8OfUtf8Line);
-                break;
+        std::string guess;
+        rows = ReadDescriptIon(bytes, given, !request.encoding.empty(), &guess);
+        if (!guess.empty()) {
+            ReportProblem(ShownPath(file.folder, DescriptIonName) + " " + guess +
+                          " (--encoding ansi or oem reads it in a code page)");
         }
     }
     return ApplyRows(rows, problems, file, request, !descriptIon);
@@ -265,13 +334,20 @@ int ExportDescriptIon(const Request& request) {
         return 2;
     }
     bool utf8 = request.encoding == "utf8";
-    std::string bytes = utf8 ? Utf8ByteOrderMark : "";
+    std::vector<ImportedRow> entries;
     for (int i = 0; i < FileCount; ++i) {
-        if (!FolderDescriptions[i].empty()) {
-            bytes +=
-                utf8 ? DescriptIonLine(Utf8OfCodePage(FolderFiles[i]), Utf8OfCodePage(FolderDescriptions[i]))
-                     : DescriptIonLine(FolderFiles[i], FolderDescriptions[i]);
-        }
+        entries.push_back({0, FolderFiles[i], FolderDescriptions[i]});
+    }
+    std::vector<std::string> leftOut;
+    std::string bytes = DescriptIonFile(entries, utf8, Utf8OfCodePage, leftOut);
+    for (const std::string& entry : leftOut) {
+        ReportProblem("left out " + entry);
+    }
+    if (!utf8 && bytes.compare(0, 3, Utf8ByteOrderMark) == 0) {
+        ReportProblem(
+            shown +
+            " is written in UTF-8 with a byte-order mark: in the code page a reader would take it for "
+            "UTF-8");
     }
     std::string reason;
     if (!StillInFolderOf(file)) {
@@ -286,6 +362,11 @@ int ExportDescriptIon(const Request& request) {
 
 int SetDescription(const Request& request) {
     const std::vector<std::string>& operands = request.operands;
+    // Standard input is read before the file, so that a writer never holds the lock while it waits.
+    std::string given = operands[2] == "-" ? ReadStandardInput() : operands[2];
+    if (operands[2] == "-" && request.encoding == "ansi") {
+        given = Utf8OfCodePage(given);
+    }
     LoadedFile file;
     if (!LoadPath(operands[0], FileUse::Create, file)) {
         return 2;
@@ -296,10 +377,6 @@ int SetDescription(const Request& request) {
     if (index < 0) {
         ReportProblem(operands[1] + " is not in the folder " + file.folder);
         return 2;
-    }
-    std::string given = operands[2] == "-" ? ReadStandardInput() : operands[2];
-    if (operands[2] == "-" && request.encoding == "ansi") {
-        given = Utf8OfCodePage(given);
     }
     if (!StoredText(given, text)) {
         ReportProblem("the description of " + operands[1] + " holds a character the code page cannot hold");

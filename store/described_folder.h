@@ -43,3 +43,25 @@ bool EnterKnownFolder(const KnownFolder& folder, std::string& reason);
 // Goes back to the described folder after a dialog or a refused file moved the current directory. When
 // it cannot be entered, the next action that lists or saves says so.
 void ReturnToDescribedFolder();
+
+// How long a writer waits for another writer of the same description file to finish.
+constexpr int WriterLockSeconds = 10;
+
+// The writers' lock of one description file, held from before the file is read until it is replaced,
+// so that two writers never both read the old content and replace it in turn. Released when it goes out
+// of scope; the system releases it when the process ends, so a writer killed never leaves one behind.
+class WriterLock {
+  public:
+    WriterLock() = default;
+    ~WriterLock() { Release(); }
+    WriterLock(const WriterLock&) = delete;
+    WriterLock& operator=(const WriterLock&) = delete;
+    // Takes the lock of the description file fileName in folder, the current directory, waiting up to
+    // WriterLockSeconds for another writer. False, with why in reason, when it cannot be had.
+    bool Take(const KnownFolder& folder, const std::string& fileName, std::string& reason);
+    // Lets the next writer in; nothing when the lock is not held.
+    void Release();
+
+  private:
+    long long held_ = -1;  // the flock'd folder (POSIX) or the owned mutex (Windows)
+};

@@ -2,13 +2,17 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "descfile/text_helpers.h"
+#include "store/described_folder.h"
 
 bool ListCurrentFolder(std::vector<std::string>& names, std::string& reason, std::vector<EntryKind>* kinds) {
     DIR* folder = opendir(".");
@@ -123,4 +127,35 @@ bool IdentityOfEntry(const std::string& path,
         *kind = {S_ISDIR(info.st_mode), false};
     }
     return true;
+}
+
+// The folder itself is locked (flock), so the lock needs no file of its own; the kernel drops it with the
+// last descriptor, when the process ends.
+bool WriterLock::Take(const KnownFolder&, const std::string&, std::string& reason) {
+    Release();
+    int folder = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) {
+        reason = SystemErrorText(errno);
+        return false;
+    }
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(WriterLockSeconds);
+    while (flock(folder, LOCK_EX | LOCK_NB) != 0) {
+        if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= deadline) {
+            reason = errno == EWOULDBLOCK ? "Another program kept writing it for " +
+                                                std::to_string(WriterLockSeconds) + " seconds."
+                                          : SystemErrorText(errno);
+            close(folder);
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    held_ = folder;
+    return true;
+}
+
+void WriterLock::Release() {
+    if (held_ >= 0) {
+        close(static_cast<int>(held_));
+        held_ = -1;
+    }
 }

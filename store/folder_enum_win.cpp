@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <cstdio>
+#include <string>
+
+#include "store/described_folder.h"
 #include "store/exact_names.h"
 #include "store/handle_win.h"
 
@@ -77,4 +81,41 @@ bool ChangeCurrentFolder(const std::string& folder, std::string* reason, PathFor
         *reason = SystemErrorText(GetLastError());
     }
     return false;
+}
+
+// A named mutex of the folder's identity and the file's name: the same file reached by any path has
+// the same lock, and Windows hands an abandoned one to the next waiter when its owner's process ends.
+bool WriterLock::Take(const KnownFolder& folder, const std::string& fileName, std::string& reason) {
+    Release();
+    char name[64];
+    std::snprintf(name, sizeof name, "Local\\Quillmark-%llx-%llx-",
+                  static_cast<unsigned long long>(folder.identity.volume),
+                  static_cast<unsigned long long>(folder.identity.index));
+    // Names differ in letter case only as the file system does not tell them apart.
+    std::string lowered = fileName;
+    CharLowerBuffA(&lowered[0], static_cast<DWORD>(lowered.size()));
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, (name + lowered).substr(0, MAX_PATH).c_str());
+    if (mutex == nullptr) {
+        reason = SystemErrorText(GetLastError());
+        return false;
+    }
+    DWORD waited = WaitForSingleObject(mutex, WriterLockSeconds * 1000);
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+        reason = waited == WAIT_TIMEOUT ? "Another program kept writing it for " +
+                                              std::to_string(WriterLockSeconds) + " seconds."
+                                        : SystemErrorText(GetLastError());
+        CloseHandle(mutex);
+        return false;
+    }
+    held_ = reinterpret_cast<intptr_t>(mutex);
+    return true;
+}
+
+void WriterLock::Release() {
+    if (held_ >= 0) {
+        HANDLE mutex = reinterpret_cast<HANDLE>(static_cast<intptr_t>(held_));
+        ReleaseMutex(mutex);
+        CloseHandle(mutex);
+        held_ = -1;
+    }
 }

@@ -76,9 +76,9 @@ Output Qmdesc(const std::string& folder, const std::vector<std::string>& argumen
 class QmdescTree : public TestFolder {
   public:
     QmdescTree() : TestFolder(false) {
-        for (const char* folder :
-             {"garden", "odd", "faults", "tree/a", "tree/a-locked", "tree/broken", "w/edit", "w/moved",
-              "w/read-only", "w/fresh", "w/csv", "w/dion", "w/gbk", "w/oem"}) {
+        for (const char* folder : {"garden", "odd", "faults", "tree/a", "tree/a-locked", "tree/broken",
+                                   "w/edit", "w/moved", "w/read-only", "w/fresh", "w/csv", "w/dion", "w/gbk",
+                                   "w/oem", "w/mark", "w/z\x1Az", "w/bad\xFF"}) {
             std::filesystem::create_directories(PathOf(folder));
         }
         Write("garden/file descriptions.desc", WorkedExampleBytes(PathOf("garden")));
@@ -90,12 +90,13 @@ class QmdescTree : public TestFolder {
         std::filesystem::create_directory(PathOf("tree/broken/file descriptions.desc"));
         std::filesystem::create_directory_symlink("..", PathOf("tree/a/up"));
         for (const char* file :
-             {"garden/pond.jpg",  "garden/tree.jpg",      "tree/a/pond.jpg",    "tree/a-locked/pond.jpg",
-              "odd/ blank .txt",  "odd/café.txt",         "odd/a,\"b\".txt",    "odd/<&\">.txt",
-              "faults/pond.jpg",  "faults/Ω.txt",         "faults/Σ.txt",       "w/edit/pond.jpg",
-              "w/moved/shed.txt", "w/read-only/pond.jpg", "w/fresh/a.txt",      "w/csv/tree.jpg",
-              "w/csv/pond.jpg",   "w/csv/README.TXT",     "w/dion/big oak.jpg", "w/dion/readme.txt",
-              "w/dion/café.txt",  "w/gbk/乗 a.txt",       "w/oem/café.txt"}) {
+             {"garden/pond.jpg",   "garden/tree.jpg",      "tree/a/pond.jpg",    "tree/a-locked/pond.jpg",
+              "odd/ blank .txt",   "odd/café.txt",         "odd/a,\"b\".txt",    "odd/<&\">.txt",
+              "faults/pond.jpg",   "faults/Ω.txt",         "faults/Σ.txt",       "w/edit/pond.jpg",
+              "w/moved/shed.txt",  "w/read-only/pond.jpg", "w/fresh/a.txt",      "w/csv/tree.jpg",
+              "w/csv/pond.jpg",    "w/csv/README.TXT",     "w/dion/big oak.jpg", "w/dion/readme.txt",
+              "w/dion/café.txt",   "w/gbk/乗 a.txt",       "w/oem/café.txt",     "w/edit/z\x1A.txt",
+              "w/moved/z\x1A.txt", "w/mark/a.txt",         "w/z\x1Az/a.txt",     "w/bad\xFF/a.txt"}) {
             Write(file, "x");
         }
         Write("odd/file descriptions.desc",
@@ -110,6 +111,9 @@ class QmdescTree : public TestFolder {
               "name,description\r\ntree.jpg,\"An oak\r\nline 2\"\r\npond.jpg,New pond\r\nnosuch.txt,x\r\n"
               "readme.txt,Read me\r\n");
         Write("bad.csv", "name,description\r\ntree.jpg,a\r\ntree.jpg,b\r\n\"bad\"x,y\r\npond.jpg,\"Ω\"\r\n");
+        Write("w/bad\xFF/file descriptions.desc", "<folder_name>x</folder_name>" + Block("a.txt", "Apple"));
+        Write("marker.csv", "name,description\r\ntree.jpg,\"x</file_description>\r\n</file>\"\r\n");
+        Write("w/mark/descript.ion", "a.txt x</file>\r\n");
         Write("other.csv",
               "\xEF\xBB\xBF"
               "Description,Name\nOther pond,pond.jpg\n");
@@ -181,6 +185,12 @@ std::string FreshFile(const std::string& text) {
 }
 
 const Invocation ShowRows[] = {
+    {"json cannot hold a path that is not UTF-8",
+     {"show", "w/bad\xFF", "--format", "json"},
+     Compare::Exact,
+     "",
+     "qmdesc: {F}/w/bad\xFF is a path that is not UTF-8",
+     2},
     {"show lists the folder's entries now",
      {"show", "garden"},
      Compare::SortedLines,
@@ -261,6 +271,14 @@ const Invocation ShowRows[] = {
 };
 
 const Invocation FindRows[] = {
+    {"csv leaves out a folder whose path is not UTF-8",
+     {"find", "Apple", "w/bad\xFF", "--format", "csv"},
+     Compare::Exact,
+     "\xEF\xBB\xBF"
+     "folder,name,description,exists\r\n",
+     "qmdesc: {F}/w/bad\xFF is a path that is not UTF-8, which csv and json cannot hold; skipped",
+     1},
+    {"text shows it", {"find", "Apple", "w/bad\xFF"}, Compare::Exact, "{F}/w/bad\xFF/a.txt: Apple\n", "", 0},
     {"find walks every folder below, never through a link",
      {"find", "POND"},
      Compare::Exact,
@@ -452,9 +470,52 @@ const Invocation SetRows[] = {
      false,
      "w/fresh/notes.desc",
      [](std::string) { return FreshFile("Hello"); }},
+
+    {"set refuses text that would change other entries when read",
+     {"set", "w/edit", "pond.jpg",
+      "x</file_description>\n</file>\n<file>\n<file_name>shed plan.txt</file_name>\n<file_description>\nNEW"},
+     Compare::Exact,
+     "",
+     "qmdesc: pond.jpg: its description holds the marker text \"</file_description>\", which the description "
+     "file cannot hold as text",
+     2,
+     false,
+     "w/edit/file descriptions.desc"},
+    {"set refuses a Ctrl+Z in a description",
+     {"set", "w/edit", "pond.jpg", "a\x1A b"},
+     Compare::Exact,
+     "",
+     "qmdesc: pond.jpg: its description holds a Ctrl+Z",
+     2,
+     false,
+     "w/edit/file descriptions.desc"},
+    {"set refuses a folder path holding a Ctrl+Z",
+     {"set", "w/z\x1Az", "a.txt", "z"},
+     Compare::Exact,
+     "",
+     "qmdesc: the folder's path holds a Ctrl+Z",
+     2,
+     false,
+     "w/z\x1Az/file descriptions.desc"},
+    {"set refuses a name holding a Ctrl+Z",
+     {"set", "w/edit", "z\x1A.txt", "z"},
+     Compare::Exact,
+     "",
+     "qmdesc: z\x1A.txt: its name holds a Ctrl+Z",
+     2,
+     false,
+     "w/edit/file descriptions.desc"},
 };
 
 const Invocation RelinkRows[] = {
+    {"relink refuses a new name holding a Ctrl+Z",
+     {"relink", "w/moved", "shed plan.txt", "z\x1A.txt"},
+     Compare::Exact,
+     "",
+     "qmdesc: z\x1A.txt: its name holds a Ctrl+Z",
+     2,
+     false,
+     "w/moved/file descriptions.desc"},
     {"relink after a rename outside",
      {"relink", "w/moved", "shed plan.txt", "shed.txt"},
      Compare::Exact,
@@ -490,6 +551,22 @@ const Invocation RelinkRows[] = {
 };
 
 const Invocation ImportRows[] = {
+    {"import refuses a row that would change other entries when read",
+     {"import", "w/csv", "marker.csv"},
+     Compare::Exact,
+     "",
+     "qmdesc: tree.jpg: its description holds the marker text \"</file_description>\"",
+     2,
+     false,
+     "w/csv/file descriptions.desc"},
+    {"a descript.ion import refuses it too",
+     {"import", "--descript-ion", "w/mark"},
+     Compare::Exact,
+     "",
+     "qmdesc: a.txt: its description holds the marker text \"</file>\"",
+     2,
+     false,
+     "w/mark/file descriptions.desc"},
     {"import --dry-run",
      {"import", "w/csv", "in.csv", "--dry-run"},
      Compare::SortedLines,
@@ -530,7 +607,8 @@ const Invocation ImportRows[] = {
      {"import", "--descript-ion", "w/dion"},
      Compare::Exact,
      "",
-     "qmdesc: line 5: readme.txt names the entry of line 2 again; skipped",
+     "qmdesc: {F}/w/dion/descript.ion read as UTF-8, since it has no byte-order mark and its text is valid "
+     "UTF-8 (--encoding ansi or oem reads it in a code page)",
      0,
      false,
      "w/dion/descript.ion"},
@@ -705,6 +783,72 @@ TEST(Qmdesc, ExportsImportBack) {
     EXPECT_EQ(folder.Read("descript.ion"), "\xEF\xBB\xBF" + folder.Read("ansi.ion"));
 }
 
+// What a descript.ion cannot hold is left out and named, never changed: a description of several lines
+// holding "\n". Code-page text whose bytes look like UTF-8 goes out as UTF-8 with a byte-order mark, so
+// that the import brings back exactly what was exported. The files qmdesc creates follow the umask.
+TEST(Qmdesc, ExportLeavesOutWhatDescriptIonCannotHold) {
+    TestFolder folder(false);
+    folder.Write("a.txt", "x");
+    folder.Write("b.txt", "x");
+    std::string q = Quoted(QMDESC_PROGRAM);
+    Output got =
+        RunIn(folder.Path(), "umask 077 && " + q +
+                                 " set . a.txt '\xC3\x83\xC2\xA9 and \xC3\x82\xC2\xA3"
+                                 "5' && " +
+                                 q +
+                                 " set . b.txt \"$(printf 'C:\\\\new\\\\table\\nline two')\" && cp "
+                                 "'file descriptions.desc' saved && " +
+                                 q + " export --descript-ion . && " + q + " set . a.txt changed && " + q +
+                                 " import --descript-ion . --overwrite && cmp saved 'file "
+                                 "descriptions.desc' && echo same");
+    EXPECT_EQ(got.out, "same\n");
+    EXPECT_EQ(got.firstError,
+              "qmdesc: left out b.txt: its description has several lines and holds the two characters \\n, "
+              "which stand for a line break");
+    EXPECT_EQ(folder.Read("descript.ion"),
+              "\xEF\xBB\xBF"
+              "a.txt \xC3\x83\xC2\xA9 and \xC3\x82\xC2\xA3"
+              "5\r\n");
+    for (const char* created : {"file descriptions.desc", "descript.ion"}) {
+        struct stat info {};
+        EXPECT_EQ(stat(folder.PathOf(created).c_str(), &info) == 0 ? info.st_mode & 0777 : 0, 0600u)
+            << created;
+    }
+}
+
+// Writers of one description file exclude each other from the read to the replace: pairs of set on two
+// entries, started together, both stay in the file. A writer waits while the folder is locked (flock
+// here) and gives up after ten seconds, writing nothing.
+TEST(Qmdesc, WritersAtOnceLoseNothing) {
+    TestFolder folder(false);
+    folder.Write("a.txt", "x");
+    folder.Write("b.txt", "x");
+    std::string q = Quoted(QMDESC_PROGRAM), file = "'file descriptions.desc'";
+    Output got =
+        RunIn(folder.Path(),
+              q + " set . a.txt start && for i in $(seq 30); do " + q + " set . a.txt a$i & " + q +
+                  " set . b.txt b$i & wait; tr -d '\\r' <" + file +
+                  " | grep -cx [ab]$i | grep -qx 2 || echo lost $i; done; flock . sleep 1 & sleep 0.2; " + q +
+                  " set . a.txt waited; echo $?; wait; flock . sleep 12 & sleep 0.2; " + q +
+                  " set . a.txt never; echo $?; grep -c waited " + file + "; wait");
+    EXPECT_EQ(got.out, "0\n2\n1\n");
+    EXPECT_EQ(got.firstError, "qmdesc: The description file " + folder.PathOf("file descriptions.desc") +
+                                  " cannot be written: Another program kept writing it for 10 seconds.");
+}
+
+// On a terminal (script gives qmdesc one) a name's control characters are shown escaped, in the output
+// and in messages; through a pipe the output keeps its bytes.
+TEST(Qmdesc, ControlCharactersAreEscapedOnATerminal) {
+    TestFolder folder(false);
+    folder.Write("evil\x1B[2J.txt", "x");
+    std::string q = Quoted(QMDESC_PROGRAM);
+    Output got = RunIn(folder.Path(), q + " set . 'evil\x1B[2J.txt' hi && script -qec \"" + q + " show .; " +
+                                          q + " set . 'no\x1B[1m' x\" /dev/null; " + q + " show .");
+    EXPECT_NE(got.out.find("evil\\x1B[2J.txt: hi\r\n"), std::string::npos) << got.out;
+    EXPECT_NE(got.out.find("qmdesc: no\\x1B[1m is not in the folder"), std::string::npos) << got.out;
+    EXPECT_NE(got.out.find("\nevil\x1B[2J.txt: hi\n"), std::string::npos) << got.out;
+}
+
 // A description file another program changes between qmdesc's read and its write is left as that
 // program wrote it. qmdesc opens descript.ion, a pipe here, only once it has read the description file.
 TEST(Qmdesc, AFileChangedSinceItWasReadIsLeftAlone) {
@@ -812,6 +956,11 @@ TEST(Qmdesc, DescriptIonFilesAsFound) {
         {"an ending damaged into \"Â\"", "a.txt \xC3\xA9\\nx\x04\xC3\x82\n", true, {"1|a.txt|\xC3\xA9\r\nx"}},
         {"a byte-order mark alone on the first line", "\xEF\xBB\xBF\r\na.txt One\r\n", true, {"2|a.txt|One"}},
         {"code page text is not UTF-8", "caf\xE9.txt Caf\xE9\r\n", false, {"1|caf\xE9.txt|Caf\xE9"}},
+        {"an overlong form is not UTF-8", "a.txt voil\xE0\x85\xBB\r\n", false, {"1|a.txt|voil\xE0\x85\xBB"}},
+        {"an encoded surrogate is not UTF-8", "a.txt \xED\xA0\x80\r\n", false, {"1|a.txt|\xED\xA0\x80"}},
+        {"past U+10FFFF is not UTF-8", "a.txt \xF4\x90\x80\x80\r\n", false, {"1|a.txt|\xF4\x90\x80\x80"}},
+        {"U+10FFFF is UTF-8", "a.txt \xF4\x8F\xBF\xBF\r\n", true, {"1|a.txt|\xF4\x8F\xBF\xBF"}},
+        {"a name with a tab, quoted", "\"a\tb.txt\" Text\r\n", false, {"1|a\tb.txt|Text"}},
         {"an empty description", "a.txt\r\nb.txt \r\n", false, {"1|a.txt|", "2|b.txt|"}},
         {"UTF-16 with its byte-order mark",
          std::string("\xFF\xFE"
@@ -822,8 +971,8 @@ TEST(Qmdesc, DescriptIonFilesAsFound) {
     };
     for (const Case& c : cases) {
         std::string bytes = c.bytes;
-        bool utf8 =
-            EncodingOfDescriptIon(bytes, DescriptIonEncoding::CodePage, false) == DescriptIonEncoding::Utf8;
+        bool utf8 = EncodingOfDescriptIon(bytes, DescriptIonEncoding::CodePage, false, nullptr) ==
+                    DescriptIonEncoding::Utf8;
         EXPECT_EQ(utf8, c.utf8) << c.what;
         std::vector<std::string> rows;
         for (const ImportedRow& row : ReadDescriptIonRows(bytes, Same)) {
