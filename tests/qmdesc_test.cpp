@@ -1,13 +1,16 @@
 // qmdesc run as a user runs it: arguments and a folder tree in; standard output, the first line of
 // standard error and the exit code out.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <vector>
 
@@ -19,6 +22,7 @@ namespace {
 
 struct Output {
     std::string out, firstError;
+    std::vector<std::string> errors;  // every line of standard error
     int code = -1;
 };
 
@@ -42,22 +46,21 @@ Output RunIn(const std::string& folder, const std::string& command) {
     }
     int status = pclose(pipe);
     result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    FILE* error = fopen(errors.c_str(), "r");
-    if (error != nullptr && fgets(buffer, sizeof buffer, error) != nullptr) {
-        result.firstError = std::string(buffer).substr(0, std::string(buffer).find('\n'));
+    std::ifstream error(errors);
+    for (std::string line; std::getline(error, line);) {
+        result.errors.push_back(line);
     }
-    if (error != nullptr) {
-        fclose(error);
-    }
+    result.firstError = result.errors.empty() ? std::string() : result.errors[0];
     std::remove(errors.c_str());
     return result;
 }
 
 // qmdesc with arguments, run in folder; asNobody runs it without the super-user's right to read every
-// folder, so that a folder it may not read stays closed to it.
+// folder, so that a folder it may not read stays closed to it. A run that hangs is ended after 20
+// seconds, and fails.
 Output Qmdesc(const std::string& folder, const std::vector<std::string>& arguments, bool asNobody = false) {
-    std::string command =
-        asNobody && geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+    std::string command = "timeout 20 ";
+    command += asNobody && geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
     command += Quoted(QMDESC_PROGRAM);
     for (const std::string& argument : arguments) {
         command += " " + Quoted(argument);
@@ -595,11 +598,109 @@ const Invocation ExportRows[] = {
      2},
 };
 
-// Runs a verb's rows in order on a fresh tree of its own, each write row on the file as the rows
-// before left it, and checks each row's output, first error line, exit code and file.
+// What is no regular file, in sp/ beside the tree: a pipe as the description file (sp/a-fifo) and as
+// descript.ion (sp/d), links to /dev/zero (sp/b-zero, sp/e, zero.csv), a file of 257 MB that holds
+// nothing (sp/huge), a link to a description file (sp/link) and a folder to find in (sp/c).
+void MakeSpecialFiles(QmdescTree& tree) {
+    for (const char* folder : {"sp/a-fifo", "sp/b-zero", "sp/c", "sp/d", "sp/e", "sp/huge", "sp/link"}) {
+        std::filesystem::create_directories(tree.PathOf(folder));
+    }
+    mkfifo(tree.PathOf("sp/a-fifo/file descriptions.desc").c_str(), 0644);
+    mkfifo(tree.PathOf("sp/d/descript.ion").c_str(), 0644);
+    for (const char* link : {"sp/b-zero/file descriptions.desc", "sp/e/descript.ion", "zero.csv"}) {
+        std::filesystem::create_symlink("/dev/zero", tree.PathOf(link));
+    }
+    std::filesystem::create_symlink("../c/file descriptions.desc",
+                                    tree.PathOf("sp/link/file descriptions.desc"));
+    tree.Write("sp/c/file descriptions.desc", WorkedExampleBytes(tree.PathOf("sp/c")));
+    for (const char* file : {"sp/a-fifo/pond.jpg", "sp/b-zero/pond.jpg", "sp/c/pond.jpg", "sp/d/pond.jpg"}) {
+        tree.Write(file, "x");
+    }
+    tree.Write("sp/huge/file descriptions.desc", "");
+    std::filesystem::resize_file(tree.PathOf("sp/huge/file descriptions.desc"), 257u << 20);
+}
+
+const char NotRegular[] = "cannot be read: It is not a regular file.";
+
+const Invocation SpecialFileRows[] = {
+    {"find names a pipe and a device and goes on",
+     {"find", "pond", "sp"},
+     Compare::Exact,
+     "{F}/sp/c/pond.jpg: The pond after cleaning.\n",
+     std::string("qmdesc: The description file {F}/sp/a-fifo/file descriptions.desc ") + NotRegular,
+     0},
+    {"find of a device alone",
+     {"find", "pond", "sp/b-zero"},
+     Compare::Exact,
+     "",
+     std::string("qmdesc: The description file {F}/sp/b-zero/file descriptions.desc ") + NotRegular,
+     1},
+    {"show of a pipe",
+     {"show", "sp/a-fifo"},
+     Compare::Exact,
+     "",
+     std::string("qmdesc: The description file {F}/sp/a-fifo/file descriptions.desc ") + NotRegular,
+     2},
+    {"check of a device",
+     {"check", "sp/b-zero"},
+     Compare::Exact,
+     "",
+     std::string("qmdesc: The description file {F}/sp/b-zero/file descriptions.desc ") + NotRegular,
+     2},
+    {"set on a pipe",
+     {"set", "sp/a-fifo", "pond.jpg", "x"},
+     Compare::Exact,
+     "",
+     std::string("qmdesc: The description file {F}/sp/a-fifo/file descriptions.desc ") + NotRegular,
+     2},
+    {"relink on a device",
+     {"relink", "sp/b-zero", "a", "pond.jpg"},
+     Compare::Exact,
+     "",
+     std::string("qmdesc: The description file {F}/sp/b-zero/file descriptions.desc ") + NotRegular,
+     2},
+    {"import of a device",
+     {"import", "sp/c", "zero.csv"},
+     Compare::Exact,
+     "",
+     std::string("qmdesc: The file zero.csv ") + NotRegular,
+     2},
+    {"import --descript-ion of a pipe",
+     {"import", "--descript-ion", "sp/d"},
+     Compare::Exact,
+     "",
+     std::string("qmdesc: The file {F}/sp/d/descript.ion ") + NotRegular,
+     2},
+    {"import --descript-ion of a device",
+     {"import", "--descript-ion", "sp/e"},
+     Compare::Exact,
+     "",
+     std::string("qmdesc: The file {F}/sp/e/descript.ion ") + NotRegular,
+     2},
+    {"a file past the size limit is not read",
+     {"show", "sp/huge"},
+     Compare::Exact,
+     "",
+     "qmdesc: The description file {F}/sp/huge/file descriptions.desc cannot be read: It is larger than 256 "
+     "MB, the most the program reads.",
+     2},
+    {"a link to a description file is followed",
+     {"show", "sp/link"},
+     Compare::Contains,
+     "Folder {F}/sp/link: Pictures of the back garden.",
+     "",
+     0},
+};
+
+// Runs a verb's rows in order on a fresh tree of its own (with prepare's additions), each write row on
+// the file as the rows before left it, and checks each row's output, first error line, exit code and
+// file.
 template <size_t N>
-void RunRows(const Invocation (&rows)[N]) {
+void RunRows(const Invocation (&rows)[N], void (*prepare)(QmdescTree&) = nullptr) {
     QmdescTree tree;
+    if (prepare != nullptr) {
+        prepare(tree);
+    }
     for (const Invocation& c : rows) {
         std::vector<std::string> arguments;
         for (const std::string& argument : c.arguments) {
@@ -641,6 +742,10 @@ TEST(Qmdesc, Check) {
     RunRows(CheckRows);
 }
 
+TEST(Qmdesc, SpecialFiles) {
+    RunRows(SpecialFileRows, MakeSpecialFiles);
+}
+
 TEST(Qmdesc, Arguments) {
     RunRows(ArgumentsRows);
 }
@@ -659,6 +764,37 @@ TEST(Qmdesc, Import) {
 
 TEST(Qmdesc, Export) {
     RunRows(ExportRows);
+}
+
+// A folder deeper than the longest path the system takes is searched: find enters each folder from
+// the one before it.
+TEST(Qmdesc, FindReachesAFolderDeeperThanPathMax) {
+    TestFolder folder(false);
+    std::string name(200, 'd'), deep;
+    for (int i = 0; i < 25; ++i) {
+        deep += name + "/";
+    }
+    ASSERT_GT(folder.Path().size() + deep.size(), size_t{PATH_MAX});
+    // Each folder is made from the one before it, as no path reaches the deepest.
+    int at = open(folder.Path().c_str(), O_RDONLY | O_DIRECTORY);
+    for (int i = 0; i < 25; ++i) {
+        mkdirat(at, name.c_str(), 0755);
+        int next = openat(at, name.c_str(), O_RDONLY | O_DIRECTORY);
+        close(at);
+        at = next;
+    }
+    std::string bytes = "<folder_name>x</folder_name>" + Block("a.txt", "deep down");
+    int file = openat(at, "file descriptions.desc", O_WRONLY | O_CREAT, 0644);
+    ASSERT_EQ(write(file, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    close(file);
+    close(openat(at, "a.txt", O_WRONLY | O_CREAT, 0644));
+    close(at);
+    Output got = Qmdesc(folder.Path(), {"find", "DEEP"});
+    EXPECT_EQ(got.out, folder.Path() + "/" + deep + "a.txt: deep down\n");
+    EXPECT_EQ(got.firstError, "");
+    EXPECT_EQ(got.code, 0);
+    // The library's remove_all stops at the longest path; rm goes down folder by folder.
+    RunIn(folder.Path(), "rm -rf " + name);
 }
 
 // What show --format csv and export --descript-ion write, imported back with --overwrite after the
@@ -716,16 +852,18 @@ TEST(Qmdesc, ExportLeavesOutWhatDescriptIonCannotHold) {
 }
 
 // A description file another program changes between qmdesc's read and its write is left as that
-// program wrote it. qmdesc opens descript.ion, a pipe here, only once it has read the description file.
+// program wrote it. set reads standard input only once it has read the description file: the change is
+// made once qmdesc has taken some of 2 MB, more than a pipe holds, and before the input ends.
 TEST(Qmdesc, AFileChangedSinceItWasReadIsLeftAlone) {
     TestFolder folder(false);
     std::string bytes = WorkedExampleBytes(folder.Path());
     folder.Write("file descriptions.desc", bytes);
     folder.Write("pond.jpg", "x");
-    Output got = RunIn(folder.Path(),
-                       "mkfifo descript.ion && { (exec 3>descript.ion; printf ' ' >> 'file "
-                       "descriptions.desc'; echo 'pond.jpg New' >&3) & } && " +
-                           Quoted(QMDESC_PROGRAM) + " import --descript-ion . --overwrite; echo $?");
+    Output got =
+        RunIn(folder.Path(),
+              "{ head -c 2000000 /dev/zero | tr '\\0' x; printf ' ' >> 'file descriptions.desc'; } | "
+              "timeout 20 " +
+                  Quoted(QMDESC_PROGRAM) + " set . pond.jpg -; echo $?");
     EXPECT_EQ(got.out, "2\n");
     EXPECT_EQ(got.firstError,
               "qmdesc: The description file " + folder.PathOf("file descriptions.desc") +
