@@ -286,6 +286,12 @@ const Invocation FindRows[] = {
      "{F}/odd/café.txt: Café au lait\n",
      "",
      0},
+    {"find --regex ignores letter case beyond ASCII, in a set too",
+     {"find", "--regex", "CAF[É] AU", "odd"},
+     Compare::Exact,
+     "{F}/odd/café.txt: Café au lait\n",
+     "",
+     0},
     {"find --regex --stored finds a gone entry",
      {"find", "--regex", "^SHED", "--stored", "garden"},
      Compare::Exact,
@@ -764,6 +770,62 @@ TEST(Qmdesc, Import) {
 
 TEST(Qmdesc, Export) {
     RunRows(ExportRows);
+}
+
+// Patterns on which a backtracking engine recurses per character or runs away, over long texts: each
+// search ends at once, with the entry found, or named on standard error and the search gone on.
+TEST(Qmdesc, RegexOverLongTexts) {
+    TestFolder folder(false);
+    std::string words, ab;
+    while (words.size() < 40000) {
+        words += "word ";
+    }
+    words += "end";
+    while (ab.size() < 100000) {
+        ab += "ab";
+    }
+    const std::string texts[][3] = {{"words", "a.txt", words},
+                                    {"ab", "b.txt", ab},
+                                    {"ab", "z.txt", "abc"},
+                                    {"w33", "c.txt", std::string(32, 'a') + "!"}};
+    for (const auto& [sub, name, text] : texts) {
+        std::filesystem::create_directories(folder.PathOf(sub));
+        folder.Write(sub + "/" + name, "x");
+        std::string file = sub + "/file descriptions.desc";
+        std::string bytes = folder.Read(file);
+        folder.Write(file, (bytes.empty() ? "<folder_name>x</folder_name>" : bytes) + Block(name, text));
+    }
+    const std::string cannot = "qmdesc: The entry {F}/", why = " cannot be searched with this --regex: ";
+    const std::string complexity =
+        "The complexity of matching the regular expression exceeded predefined bounds.";
+    struct Case {
+        const char* pattern;
+        const char* folder;
+        std::string out;                  // its lines in any order
+        std::vector<std::string> errors;  // in any order
+    } cases[] = {
+        {"(word )+end", "words", "{F}/words/a.txt: " + words + "\n", {}},
+        {"(a|b)*c",
+         "ab",
+         "{F}/ab/file descriptions.desc\n{F}/ab/z.txt: abc\n",
+         {cannot + "ab/b.txt" + why + "Ran out of stack space trying to match the regular expression."}},
+        // "." and ".." have no description, which the pattern matches.
+        {"^(\\w+\\s?)*$",
+         "w33",
+         "{F}/w33/.\n{F}/w33/..\n",
+         {cannot + "w33/c.txt" + why + complexity, cannot + "w33/file descriptions.desc" + why + complexity}},
+    };
+    for (Case& c : cases) {
+        Output got = Qmdesc(folder.Path(), {"find", "--regex", c.pattern, c.folder});
+        std::sort(got.errors.begin(), got.errors.end());
+        for (std::string& error : c.errors) {
+            error = WithTree(error, folder.Path());
+        }
+        std::sort(c.errors.begin(), c.errors.end());
+        EXPECT_EQ(SortedLines(got.out), SortedLines(WithTree(c.out, folder.Path()))) << c.pattern;
+        EXPECT_EQ(got.errors, c.errors) << c.pattern;
+        EXPECT_EQ(got.code, 0) << c.pattern;
+    }
 }
 
 // A folder deeper than the longest path the system takes is searched: find enters each folder from
