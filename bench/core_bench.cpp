@@ -500,16 +500,20 @@ const std::vector<std::string>& FindTree() {
     return folders;
 }
 
-// qmdesc find over the whole tree for a text no name or description holds, so every entry is compared.
-void BM_QmdescFind(benchmark::State& state) {
+// qmdesc find over the whole tree for a text no name or description holds, so every entry is compared:
+// a plain text, or a regular expression (options, then the text).
+void BM_QmdescFind(benchmark::State& state, std::vector<std::string> sought) {
     const std::string root = BenchRoot() + "/tree";
     FindTree();
     if (QuietQmdesc({"find", "description 4711", root}) != 0) {
         state.SkipWithError("find did not find a description the tree holds");
         return;
     }
+    std::vector<std::string> arguments{"find"};
+    arguments.insert(arguments.end(), sought.begin(), sought.end());
+    arguments.push_back(root);
     for (auto _ : state) {
-        if (QuietQmdesc({"find", "no such words", root}) != 1) {
+        if (QuietQmdesc(arguments) != 1) {
             state.SkipWithError("find failed");
             break;
         }
@@ -568,7 +572,10 @@ BENCHMARK(BM_RawReadAndFlushedWrite)
     ->Arg(100000)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
-BENCHMARK(BM_QmdescFind)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_QmdescFind, text, {"needle-zebra"})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_QmdescFind, regex, {"--regex", "needle-ze(b)+ra"})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(BM_RawReadAndListTree)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_QmdescShow)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PeakMemory)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -15,6 +15,9 @@ uint64_t Scrambled(uint64_t word) {
 
 }  // namespace
 
+const char NotRegularFileReason[] = "It is not a regular file.";
+const char TooLargeFileReason[] = "It is larger than 256 MB, the most the program reads.";
+
 uint64_t DigestOfBytes(std::string_view bytes) {
     // Murmur3's 64-bit mixing, a word at a time: a save reads the file again before replacing it, so
     // this is on the save's path and must cost little more than the read.

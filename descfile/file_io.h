@@ -21,10 +21,21 @@ struct FileStamp {
     bool operator!=(const FileStamp& other) const { return !(*this == other); }
 };
 
+// The most a file read whole may hold: 256 MiB. 10,000 entries with descriptions of several kilobytes
+// each take a few tens of megabytes; a larger file is no file of the program's, and reading it would
+// take more memory than a 32-bit program can be sure to have.
+constexpr uint64_t LargestFileRead = 256u << 20;
+
+// Why a file is not read: it is no regular file (a pipe, a device, a socket), or it is larger than
+// LargestFileRead.
+extern const char NotRegularFileReason[];
+extern const char TooLargeFileReason[];
+
 // Reads the file's bytes as they are, letting other programs read and write it meanwhile, and its stamp
-// as it was read, with the digest of the bytes. False when it cannot be opened or read (missing, a folder,
-// locked); reason then holds why. A file that does not fit in memory throws std::bad_alloc or
-// std::length_error.
+// as it was read, with the digest of the bytes. Only a regular file is read (a link to one is followed),
+// and only up to LargestFileRead, judged by its size before any byte is read. False when it cannot be
+// opened or read (missing, a folder, locked, special, too large); reason then holds why. A file that
+// does not fit in memory throws std::bad_alloc or std::length_error.
 bool ReadWholeFile(const std::string& path, std::string& bytes, FileStamp* stamp, std::string* reason);
 
 // A 64-bit digest of bytes: any change to them changes it, but for a chance of one in 2^64.

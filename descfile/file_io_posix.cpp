@@ -3,7 +3,6 @@
 #include <unistd.h>
 #include <cerrno>
 #include <cstdio>
-#include <memory>
 
 #include "descfile/file_io.h"
 #include "store/folder_enum.h"
@@ -39,30 +38,61 @@ FileStamp StampOf(const struct stat& info) {
 }  // namespace
 
 bool ReadWholeFile(const std::string& path, std::string& bytes, FileStamp* stamp, std::string* reason) {
-    std::unique_ptr<FILE, int (*)(FILE*)> opened(std::fopen(path.c_str(), "rb"), std::fclose);
-    struct stat info;
-    int error = !opened || fstat(fileno(opened.get()), &info) != 0 ? errno
-                : S_ISDIR(info.st_mode)                            ? EISDIR
-                                                                   : 0;
     bytes.clear();
-    if (error == 0) {
+    // A pipe would block the open and the read, a device never end: the kind is looked at before the
+    // open, and again on what was opened, without waiting for a pipe's writer, in case it changed since.
+    struct stat info;
+    int opened = -1;
+    int error = stat(path.c_str(), &info) != 0 ? errno : 0;
+    if (error == 0 && S_ISREG(info.st_mode)) {
+        opened = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        error = opened < 0 || fstat(opened, &info) != 0 ? errno : 0;
+    }
+    const char* refusal = nullptr;
+    if (error == 0 && S_ISDIR(info.st_mode)) {
+        error = EISDIR;
+    } else if (error == 0 && !S_ISREG(info.st_mode)) {
+        refusal = NotRegularFileReason;
+    } else if (error == 0 && static_cast<uint64_t>(info.st_size) > LargestFileRead) {
+        refusal = TooLargeFileReason;
+    }
+    if (error == 0 && refusal == nullptr) {
         if (stamp != nullptr) {
             *stamp = StampOf(info);
         }
         bytes.reserve(static_cast<size_t>(info.st_size));
         char buffer[64 * 1024];
-        for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, opened.get())) > 0;) {
-            bytes.append(buffer, got);
+        for (;;) {
+            ssize_t got = read(opened, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got <= 0) {
+                error = got < 0 ? errno : 0;
+                break;
+            }
+            bytes.append(buffer, static_cast<size_t>(got));
+            // A file that grows past the limit while it is read is refused as one that large.
+            if (bytes.size() > LargestFileRead) {
+                refusal = TooLargeFileReason;
+                break;
+            }
         }
-        error = std::ferror(opened.get()) ? EIO : 0;
-        if (error == 0 && stamp != nullptr) {
+        if (error == 0 && refusal == nullptr && stamp != nullptr) {
             stamp->digest = DigestOfBytes(bytes);
         }
     }
-    if (error != 0 && reason != nullptr) {
-        *reason = SystemErrorText(error);
+    if (opened >= 0) {
+        close(opened);
     }
-    return error == 0;
+    if (error != 0 || refusal != nullptr) {
+        bytes.clear();
+        if (reason != nullptr) {
+            *reason = refusal != nullptr ? refusal : SystemErrorText(error);
+        }
+        return false;
+    }
+    return true;
 }
 
 FileStamp StampOfFile(const std::string& path) {

@@ -1,7 +1,5 @@
 #include <windows.h>
 
-#include <new>
-
 #include "descfile/file_io.h"
 #include "descfile/replace_seams_win.h"
 #include "store/exact_names.h"
@@ -134,32 +132,42 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, FileStamp* stamp
     FileHandle opened(CreateFileA(path.c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    BY_HANDLE_FILE_INFORMATION information;
+    BY_HANDLE_FILE_INFORMATION information = {};
     bool ok = opened.valid() && GetFileInformationByHandle(opened.get(), &information);
     bytes.clear();
-    if (ok) {
-        uint64_t size = (static_cast<uint64_t>(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
+    uint64_t size = (static_cast<uint64_t>(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
+    // A device (CON, NUL, a port) or a pipe opens like a file, but its bytes need not end.
+    const char* refusal = !ok                                           ? nullptr
+                          : GetFileType(opened.get()) != FILE_TYPE_DISK ? NotRegularFileReason
+                          : size > LargestFileRead                      ? TooLargeFileReason
+                                                                        : nullptr;
+    if (ok && refusal == nullptr) {
         if (stamp != nullptr) {
             *stamp = StampOf(size, information.ftLastWriteTime);
-        }
-        // A size past what this program can address cannot be read into memory at all.
-        if (size > bytes.max_size()) {
-            throw std::bad_alloc();
         }
         bytes.reserve(static_cast<size_t>(size));
         char buffer[64 * 1024];
         DWORD got = 0;
         while ((ok = ReadFile(opened.get(), buffer, sizeof buffer, &got, nullptr) != 0) && got > 0) {
             bytes.append(buffer, got);
+            // A file that grows past the limit while it is read is refused as one that large.
+            if (bytes.size() > LargestFileRead) {
+                refusal = TooLargeFileReason;
+                break;
+            }
         }
-        if (ok && stamp != nullptr) {
+        if (ok && refusal == nullptr && stamp != nullptr) {
             stamp->digest = DigestOfBytes(bytes);
         }
     }
-    if (!ok && reason != nullptr) {
-        *reason = SystemErrorText(GetLastError());
+    if (!ok || refusal != nullptr) {
+        bytes.clear();
+        if (reason != nullptr) {
+            *reason = refusal != nullptr ? refusal : SystemErrorText(GetLastError());
+        }
+        return false;
     }
-    return ok;
+    return true;
 }
 
 FileStamp StampOfFile(const std::string& path) {

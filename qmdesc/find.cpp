@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
-#include <regex>
+#include <stdexcept>
 #include <string>
 #include <vector>
+
+#include <boost/regex.hpp>
 
 #include "qmdesc/catalogue.h"
 #include "qmdesc/formats.h"
@@ -15,9 +17,12 @@
 
 namespace {
 
-// Lower case as Windows compares names, whatever the locale, so that "CAFÉ" finds "Café".
-struct FoldingTraits : std::regex_traits<wchar_t> {
+// Lower case as Windows compares names, whatever the locale, so that "CAFÉ" finds "Café": Boost's own
+// traits fold only ASCII letters.
+struct FoldingTraits : boost::cpp_regex_traits<wchar_t> {
+    using boost::cpp_regex_traits<wchar_t>::translate;
     wchar_t translate_nocase(wchar_t c) const { return FoldedChar(c); }
+    wchar_t translate(wchar_t c, bool icase) const { return icase ? FoldedChar(c) : c; }
 };
 
 // What find looks for in names and descriptions (code-page bytes).
@@ -26,12 +31,21 @@ class Matcher {
     // False, with the problem, for a regular expression that does not compile.
     bool Prepare(const std::string& text, bool regex, std::string& problem) {
         std::wstring wide = WideOfUtf8(text);
+        const auto syntax = boost::regex_constants::ECMAScript | boost::regex_constants::icase;
         if (regex) {
             try {
-                pattern_.assign(wide, std::regex_constants::ECMAScript | std::regex_constants::icase);
-            } catch (const std::regex_error& error) {
+                pattern_.assign(wide, syntax);
+            } catch (const std::runtime_error& error) {
                 problem = "'" + text + "' is no regular expression for --regex: " + error.what();
                 return false;
+            }
+            // ASCII text is matched as it is, without a conversion, by the pattern compiled for bytes;
+            // that finds what the wide one does only when the pattern is ASCII too.
+            try {
+                asciiPattern_.assign(IsAscii(text) ? text : std::string(), syntax);
+                asciiRegex_ = IsAscii(text);
+            } catch (const std::runtime_error&) {
+                asciiRegex_ = false;  // "\x{100}": a character no byte holds
             }
         }
         regex_ = regex;
@@ -40,9 +54,15 @@ class Matcher {
         return true;
     }
 
+    // True when bytes hold what is looked for. A regular expression whose match would run away (Boost
+    // gives up past a bound of steps and of memory) throws std::runtime_error.
     bool Matches(const std::string& bytes) const {
+        if (regex_ && asciiRegex_ && IsAscii(bytes)) {
+            return boost::regex_search(bytes.begin(), bytes.end(), asciiPattern_);
+        }
         if (regex_) {
-            return std::regex_search(WideOfUtf8(Utf8OfCodePage(bytes)), pattern_);
+            std::wstring wide = WideOfUtf8(Utf8OfCodePage(bytes));
+            return boost::regex_search(wide.cbegin(), wide.cend(), pattern_);
         }
         // Most names and descriptions are ASCII: they need no conversion to be compared.
         if (!asciiNeedle_.empty() && IsAscii(bytes)) {
@@ -66,9 +86,11 @@ class Matcher {
     }
 
     bool regex_ = false;
+    bool asciiRegex_ = false;
     std::wstring needle_;
     std::string asciiNeedle_;
-    std::basic_regex<wchar_t, FoldingTraits> pattern_;
+    boost::basic_regex<wchar_t, FoldingTraits> pattern_;
+    boost::basic_regex<char, boost::cpp_regex_traits<char>> asciiPattern_;
 };
 
 // A line on the terminal that says how far the walk is, once it runs past a second.
@@ -209,7 +231,18 @@ class Search {
                const std::string& name,
                const std::string& description,
                bool exists) {
-        if (matcher_.Matches(name) || matcher_.Matches(description)) {
+        bool matches = false;
+        try {
+            matches = matcher_.Matches(name) || matcher_.Matches(description);
+        } catch (const std::runtime_error& error) {
+            // Boost's first sentence says why; the others advise on the pattern at length.
+            std::string why = error.what();
+            size_t advice = why.find(".  ");
+            Problem(ProblemLine("The entry", ShownPath(folder, Utf8OfCodePage(name)),
+                                "cannot be searched with this --regex",
+                                advice == std::string::npos ? why : why.substr(0, advice + 1)));
+        }
+        if (matches) {
             // CSV and JSON are UTF-8 throughout: a folder whose path is not is named and left out.
             if (request_.format != Format::Text && !IsUtf8(folder)) {
                 if (folder != notUtf8_) {

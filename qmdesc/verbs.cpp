@@ -36,7 +36,9 @@ const Verb Verbs[] = {
      "  find TEXT [FOLDER...]\n"
      "                      every entry whose name or description holds TEXT, in letter case or not, in\n"
      "                      the FOLDERs (default: this folder) and every folder below them\n"
-     "    --regex           TEXT is a regular expression (ECMAScript), in letter case or not\n"
+     "    --regex           TEXT is a regular expression in Perl's syntax (ECMAScript, as Boost.Regex\n"
+     "                      takes it), in letter case or not; an entry the expression would take too\n"
+     "                      long to match is named and the search goes on\n"
      "    --stored          also the stored descriptions whose entry is gone\n"
      "    --format F        text (default), csv or json\n"},
     {"check", Check, 0, 0, 1, "one PATH", "check [PATH]",
@@ -93,6 +95,7 @@ const char HelpTail[] =
     "  --codepage N        the code page of names and descriptions (default: the system's ANSI one;\n"
     "                      1252 outside Windows)\n"
     "\n"
+    "Only regular files of up to 256 MB are read: find names any other and goes on, the others exit 2.\n"
     "Exit codes: 0 done or found, 1 nothing found (check: something to report), 2 an error.\n";
 
 // Every usage line of the table, the first after "usage: ".

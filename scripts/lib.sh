@@ -16,9 +16,10 @@ enter_repository() {
     fi
     # The program ships as i686; the x86_64 build runs the GUI tests where the kernel cannot start 32-bit
     # processes (then wine32 cannot run). The release needs NSIS and zip; its check unzip and xwininfo.
-    # qmdesc's tests read its output with Python's csv and json readers and with Chromium.
-    for p in cmake g++ make file libgtest-dev libbenchmark-dev clang libclang-rt-14-dev \
-        g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 fonts-wine xvfb xauth imagemagick \
+    # qmdesc's tests read its output with Python's csv and json readers and with Chromium; its --regex
+    # is Boost.Regex, header-only.
+    for p in cmake g++ make file libgtest-dev libbenchmark-dev libboost1.81-dev clang libclang-rt-14-dev \
+        g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 fonts-wine xvfb xauth imagemagick gdb \
         nsis zip unzip p7zip-full x11-utils python3 chromium; do
         installed "$p" || need+=("$p")
     done

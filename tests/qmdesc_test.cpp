@@ -1,11 +1,13 @@
 // qmdesc run as a user runs it: arguments and a folder tree in; standard output, the first line of
 // standard error and the exit code out.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -20,6 +22,7 @@ namespace {
 
 struct Output {
     std::string out, firstError;
+    std::vector<std::string> errors;  // every line of standard error
     int code = -1;
 };
 
@@ -43,22 +46,21 @@ Output RunIn(const std::string& folder, const std::string& command) {
     }
     int status = pclose(pipe);
     result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    FILE* error = fopen(errors.c_str(), "r");
-    if (error != nullptr && fgets(buffer, sizeof buffer, error) != nullptr) {
-        result.firstError = std::string(buffer).substr(0, std::string(buffer).find('\n'));
+    std::ifstream error(errors);
+    for (std::string line; std::getline(error, line);) {
+        result.errors.push_back(line);
     }
-    if (error != nullptr) {
-        fclose(error);
-    }
+    result.firstError = result.errors.empty() ? std::string() : result.errors[0];
     std::remove(errors.c_str());
     return result;
 }
 
 // qmdesc with arguments, run in folder; asNobody runs it without the super-user's right to read every
-// folder, so that a folder it may not read stays closed to it.
+// folder, so that a folder it may not read stays closed to it. A run that hangs is ended after 20
+// seconds, and fails.
 Output Qmdesc(const std::string& folder, const std::vector<std::string>& arguments, bool asNobody = false) {
-    std::string command =
-        asNobody && geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+    std::string command = "timeout 20 ";
+    command += asNobody && geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
     command += Quoted(QMDESC_PROGRAM);
     for (const std::string& argument : arguments) {
         command += " " + Quoted(argument);
@@ -298,6 +300,12 @@ const Invocation FindRows[] = {
      true},
     {"find ignores letter case beyond ASCII",
      {"find", "CAFÉ", "odd"},
+     Compare::Exact,
+     "{F}/odd/café.txt: Café au lait\n",
+     "",
+     0},
+    {"find --regex ignores letter case beyond ASCII, in a set too",
+     {"find", "--regex", "CAF[É] AU", "odd"},
      Compare::Exact,
      "{F}/odd/café.txt: Café au lait\n",
      "",
@@ -673,11 +681,109 @@ const Invocation ExportRows[] = {
      2},
 };
 
-// Runs a verb's rows in order on a fresh tree of its own, each write row on the file as the rows
-// before left it, and checks each row's output, first error line, exit code and file.
+// What is no regular file, in sp/ beside the tree: a pipe as the description file (sp/a-fifo) and as
+// descript.ion (sp/d), links to /dev/zero (sp/b-zero, sp/e, zero.csv), a file of 257 MB that holds
+// nothing (sp/huge), a link to a description file (sp/link) and a folder to find in (sp/c).
+void MakeSpecialFiles(QmdescTree& tree) {
+    for (const char* folder : {"sp/a-fifo", "sp/b-zero", "sp/c", "sp/d", "sp/e", "sp/huge", "sp/link"}) {
+        std::filesystem::create_directories(tree.PathOf(folder));
+    }
+    mkfifo(tree.PathOf("sp/a-fifo/file descriptions.desc").c_str(), 0644);
+    mkfifo(tree.PathOf("sp/d/descript.ion").c_str(), 0644);
+    for (const char* link : {"sp/b-zero/file descriptions.desc", "sp/e/descript.ion", "zero.csv"}) {
+        std::filesystem::create_symlink("/dev/zero", tree.PathOf(link));
+    }
+    std::filesystem::create_symlink("../c/file descriptions.desc",
+                                    tree.PathOf("sp/link/file descriptions.desc"));
+    tree.Write("sp/c/file descriptions.desc", WorkedExampleBytes(tree.PathOf("sp/c")));
+    for (const char* file : {"sp/a-fifo/pond.jpg", "sp/b-zero/pond.jpg", "sp/c/pond.jpg", "sp/d/pond.jpg"}) {
+        tree.Write(file, "x");
+    }
+    tree.Write("sp/huge/file descriptions.desc", "");
+    std::filesystem::resize_file(tree.PathOf("sp/huge/file descriptions.desc"), 257u << 20);
+}
+
+const char NotRegular[] = "cannot be read: It is not a regular file.";
+
+const Invocation SpecialFileRows[] = {
+    {"find names a pipe and a device and goes on",
+     {"find", "pond", "sp"},
+     Compare::Exact,
+     "{F}/sp/c/pond.jpg: The pond after cleaning.\n",
+     std::string("qmdesc: The description file {F}/sp/a-fifo/file descriptions.desc ") + NotRegular,
+     0},
+    {"find of a device alone",
+     {"find", "pond", "sp/b-zero"},
+     Compare::Exact,
+     "",
+     std::string("qmdesc: The description file {F}/sp/b-zero/file descriptions.desc ") + NotRegular,
+     1},
+    {"show of a pipe",
+     {"show", "sp/a-fifo"},
+     Compare::Exact,
+     "",
+     std::string("qmdesc: The description file {F}/sp/a-fifo/file descriptions.desc ") + NotRegular,
+     2},
+    {"check of a device",
+     {"check", "sp/b-zero"},
+     Compare::Exact,
+     "",
+     std::string("qmdesc: The description file {F}/sp/b-zero/file descriptions.desc ") + NotRegular,
+     2},
+    {"set on a pipe",
+     {"set", "sp/a-fifo", "pond.jpg", "x"},
+     Compare::Exact,
+     "",
+     std::string("qmdesc: The description file {F}/sp/a-fifo/file descriptions.desc ") + NotRegular,
+     2},
+    {"relink on a device",
+     {"relink", "sp/b-zero", "a", "pond.jpg"},
+     Compare::Exact,
+     "",
+     std::string("qmdesc: The description file {F}/sp/b-zero/file descriptions.desc ") + NotRegular,
+     2},
+    {"import of a device",
+     {"import", "sp/c", "zero.csv"},
+     Compare::Exact,
+     "",
+     std::string("qmdesc: The file zero.csv ") + NotRegular,
+     2},
+    {"import --descript-ion of a pipe",
+     {"import", "--descript-ion", "sp/d"},
+     Compare::Exact,
+     "",
+     std::string("qmdesc: The file {F}/sp/d/descript.ion ") + NotRegular,
+     2},
+    {"import --descript-ion of a device",
+     {"import", "--descript-ion", "sp/e"},
+     Compare::Exact,
+     "",
+     std::string("qmdesc: The file {F}/sp/e/descript.ion ") + NotRegular,
+     2},
+    {"a file past the size limit is not read",
+     {"show", "sp/huge"},
+     Compare::Exact,
+     "",
+     "qmdesc: The description file {F}/sp/huge/file descriptions.desc cannot be read: It is larger than 256 "
+     "MB, the most the program reads.",
+     2},
+    {"a link to a description file is followed",
+     {"show", "sp/link"},
+     Compare::Contains,
+     "Folder {F}/sp/link: Pictures of the back garden.",
+     "",
+     0},
+};
+
+// Runs a verb's rows in order on a fresh tree of its own (with prepare's additions), each write row on
+// the file as the rows before left it, and checks each row's output, first error line, exit code and
+// file.
 template <size_t N>
-void RunRows(const Invocation (&rows)[N]) {
+void RunRows(const Invocation (&rows)[N], void (*prepare)(QmdescTree&) = nullptr) {
     QmdescTree tree;
+    if (prepare != nullptr) {
+        prepare(tree);
+    }
     for (const Invocation& c : rows) {
         std::vector<std::string> arguments;
         for (const std::string& argument : c.arguments) {
@@ -719,6 +825,10 @@ TEST(Qmdesc, Check) {
     RunRows(CheckRows);
 }
 
+TEST(Qmdesc, SpecialFiles) {
+    RunRows(SpecialFileRows, MakeSpecialFiles);
+}
+
 TEST(Qmdesc, Arguments) {
     RunRows(ArgumentsRows);
 }
@@ -755,6 +865,93 @@ TEST(Qmdesc, TheReadmeShowsTheUsageOfHelp) {
         }
     }
     EXPECT_EQ(shown, usage);
+}
+
+// Patterns on which a backtracking engine recurses per character or runs away, over long texts: each
+// search ends at once, with the entry found, or named on standard error and the search gone on.
+TEST(Qmdesc, RegexOverLongTexts) {
+    TestFolder folder(false);
+    std::string words, ab;
+    while (words.size() < 40000) {
+        words += "word ";
+    }
+    words += "end";
+    while (ab.size() < 100000) {
+        ab += "ab";
+    }
+    const std::string texts[][3] = {{"words", "a.txt", words},
+                                    {"ab", "b.txt", ab},
+                                    {"ab", "z.txt", "abc"},
+                                    {"w33", "c.txt", std::string(32, 'a') + "!"}};
+    for (const auto& [sub, name, text] : texts) {
+        std::filesystem::create_directories(folder.PathOf(sub));
+        folder.Write(sub + "/" + name, "x");
+        std::string file = sub + "/file descriptions.desc";
+        std::string bytes = folder.Read(file);
+        folder.Write(file, (bytes.empty() ? "<folder_name>x</folder_name>" : bytes) + Block(name, text));
+    }
+    const std::string cannot = "qmdesc: The entry {F}/", why = " cannot be searched with this --regex: ";
+    const std::string complexity =
+        "The complexity of matching the regular expression exceeded predefined bounds.";
+    struct Case {
+        const char* pattern;
+        const char* folder;
+        std::string out;                  // its lines in any order
+        std::vector<std::string> errors;  // in any order
+    } cases[] = {
+        {"(word )+end", "words", "{F}/words/a.txt: " + words + "\n", {}},
+        {"(a|b)*c",
+         "ab",
+         "{F}/ab/file descriptions.desc\n{F}/ab/z.txt: abc\n",
+         {cannot + "ab/b.txt" + why + "Ran out of stack space trying to match the regular expression."}},
+        // "." and ".." have no description, which the pattern matches.
+        {"^(\\w+\\s?)*$",
+         "w33",
+         "{F}/w33/.\n{F}/w33/..\n",
+         {cannot + "w33/c.txt" + why + complexity, cannot + "w33/file descriptions.desc" + why + complexity}},
+    };
+    for (Case& c : cases) {
+        Output got = Qmdesc(folder.Path(), {"find", "--regex", c.pattern, c.folder});
+        std::sort(got.errors.begin(), got.errors.end());
+        for (std::string& error : c.errors) {
+            error = WithTree(error, folder.Path());
+        }
+        std::sort(c.errors.begin(), c.errors.end());
+        EXPECT_EQ(SortedLines(got.out), SortedLines(WithTree(c.out, folder.Path()))) << c.pattern;
+        EXPECT_EQ(got.errors, c.errors) << c.pattern;
+        EXPECT_EQ(got.code, 0) << c.pattern;
+    }
+}
+
+// A folder deeper than the longest path the system takes is searched: find enters each folder from
+// the one before it.
+TEST(Qmdesc, FindReachesAFolderDeeperThanPathMax) {
+    TestFolder folder(false);
+    std::string name(200, 'd'), deep;
+    for (int i = 0; i < 25; ++i) {
+        deep += name + "/";
+    }
+    ASSERT_GT(folder.Path().size() + deep.size(), size_t{PATH_MAX});
+    // Each folder is made from the one before it, as no path reaches the deepest.
+    int at = open(folder.Path().c_str(), O_RDONLY | O_DIRECTORY);
+    for (int i = 0; i < 25; ++i) {
+        mkdirat(at, name.c_str(), 0755);
+        int next = openat(at, name.c_str(), O_RDONLY | O_DIRECTORY);
+        close(at);
+        at = next;
+    }
+    std::string bytes = "<folder_name>x</folder_name>" + Block("a.txt", "deep down");
+    int file = openat(at, "file descriptions.desc", O_WRONLY | O_CREAT, 0644);
+    ASSERT_EQ(write(file, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    close(file);
+    close(openat(at, "a.txt", O_WRONLY | O_CREAT, 0644));
+    close(at);
+    Output got = Qmdesc(folder.Path(), {"find", "DEEP"});
+    EXPECT_EQ(got.out, folder.Path() + "/" + deep + "a.txt: deep down\n");
+    EXPECT_EQ(got.firstError, "");
+    EXPECT_EQ(got.code, 0);
+    // The library's remove_all stops at the longest path; rm goes down folder by folder.
+    RunIn(folder.Path(), "rm -rf " + name);
 }
 
 // What show --format csv and export --descript-ion write, imported back with --overwrite after the
@@ -849,18 +1046,31 @@ TEST(Qmdesc, ControlCharactersAreEscapedOnATerminal) {
     EXPECT_NE(got.out.find("\nevil\x1B[2J.txt: hi\n"), std::string::npos) << got.out;
 }
 
+// qmdesc with arguments as a shell command that gdb stops between its read of the description file and
+// its write (where it checks that it is still in the folder), runs action there and lets go on; the
+// command prints "exit N", qmdesc's exit code. A pause the test controls, with no seam in the program.
+std::string PausedBeforeTheWrite(const std::vector<std::string>& arguments, const std::string& action) {
+    std::string command =
+        "timeout 60 gdb -q -batch -ex 'set disable-randomization off' -ex 'set breakpoint "
+        "pending on' -ex 'break StillInFolderOf' -ex run -ex " +
+        Quoted("shell " + action) + " -ex continue -ex 'printf \"exit %d\\n\", $_exitcode' --args " +
+        Quoted(QMDESC_PROGRAM);
+    for (const std::string& argument : arguments) {
+        command += " " + Quoted(argument);
+    }
+    return command + " | grep '^exit '";
+}
+
 // A description file another program changes between qmdesc's read and its write is left as that
-// program wrote it. qmdesc opens descript.ion, a pipe here, only once it has read the description file.
+// program wrote it.
 TEST(Qmdesc, AFileChangedSinceItWasReadIsLeftAlone) {
     TestFolder folder(false);
     std::string bytes = WorkedExampleBytes(folder.Path());
     folder.Write("file descriptions.desc", bytes);
     folder.Write("pond.jpg", "x");
-    Output got = RunIn(folder.Path(),
-                       "mkfifo descript.ion && { (exec 3>descript.ion; printf ' ' >> 'file "
-                       "descriptions.desc'; echo 'pond.jpg New' >&3) & } && " +
-                           Quoted(QMDESC_PROGRAM) + " import --descript-ion . --overwrite; echo $?");
-    EXPECT_EQ(got.out, "2\n");
+    Output got = RunIn(folder.Path(), PausedBeforeTheWrite({"set", ".", "pond.jpg", "x"},
+                                                           "printf ' ' >> 'file descriptions.desc'"));
+    EXPECT_EQ(got.out, "exit 2\n");
     EXPECT_EQ(got.firstError,
               "qmdesc: The description file " + folder.PathOf("file descriptions.desc") +
                   " was changed by another program since qmdesc read it; nothing was written. Run "
@@ -902,8 +1112,7 @@ TEST(Qmdesc, WritesStayInAFolderWhosePathCannotBeHad) {
     EXPECT_FALSE(folder.Has(std::string(200, 'd')));
 }
 
-// A folder removed while set reads the description from standard input: nothing is written anywhere.
-// The removal waits until qmdesc has entered the folder and read its file.
+// A folder removed between qmdesc's read of its file and the write: nothing is written anywhere.
 TEST(Qmdesc, AFolderRemovedBeforeTheWriteGetsNothingWritten) {
     ASSERT_FALSE(std::filesystem::exists("/file descriptions.desc")) << "left by an earlier run";
     TestFolder folder(false);
@@ -912,13 +1121,9 @@ TEST(Qmdesc, AFolderRemovedBeforeTheWriteGetsNothingWritten) {
     folder.Write("gone/a.txt", "x");
     folder.Write("gone/file descriptions.desc", WorkedExampleBytes("gone"));
     chmod(folder.PathOf("gone").c_str(), 0777);
-    Output got =
-        RunAsUser(folder, "mkfifo in && { (exec " + Quoted(QMDESC_PROGRAM) +
-                              " set gone a.txt - < in) & } && pid=$! && exec 3> in && for i in $(seq 400); "
-                              "do [ \"$(readlink /proc/$pid/cwd)\" = \"$PWD/gone\" ] && break; sleep 0.05; "
-                              "done; sleep 0.5; rm -rf gone; echo 'After the removal' >&3; exec 3>&-; "
-                              "wait $pid; echo $?; ls");
-    EXPECT_EQ(got.out, "2\nin\nx\n");
+    Output got = RunAsUser(
+        folder, PausedBeforeTheWrite({"set", "gone", "a.txt", "After the removal"}, "rm -rf gone") + "; ls");
+    EXPECT_EQ(got.out, "exit 2\nx\n");
     EXPECT_EQ(got.firstError, "qmdesc: The folder " + folder.PathOf("gone") +
                                   " cannot be used: No such file or directory; nothing was written");
     EXPECT_FALSE(std::filesystem::exists("/file descriptions.desc"));
