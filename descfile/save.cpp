@@ -11,17 +11,36 @@
 
 namespace {
 
-// True unless another program changed the description file since this program last read or wrote it
-// (its size, time or bytes) and the user does not want it replaced. A file that has gone is simply
-// written again.
-bool MayReplaceTheFileOnDisk() {
-    if (!FileChangedSince(CurrentDescFile, CurrentDescFileStamp)) {
-        return true;
+// Whether a save may go on replacing the description file.
+enum class Replacing { Go, Declined, Failed };
+
+// Takes the writers' lock of the description file in use, so that no other writer (qmdesc, another
+// window) reads or replaces it until this save is done, and tells whether the file may be replaced: yes
+// unless another program changed it since this program last read or wrote it and the user, when asked,
+// does not want it replaced (without asking: no). The question is asked without the lock, so that other
+// writers do not wait on the user; after a Yes the lock is taken again and the file checked again,
+// against the version the user was told of. A file that has gone is simply written again.
+Replacing LockForReplacing(WriterLock& lock, bool ask, std::string& reason) {
+    FileStamp accepted = CurrentDescFileStamp;
+    for (;;) {
+        if (!lock.Take(DescribedFolder, CurrentDescFileName, reason)) {
+            return Replacing::Failed;
+        }
+        if (!FileChangedSince(CurrentDescFile, accepted)) {
+            return Replacing::Go;
+        }
+        std::string bytes;
+        if (!ask || !ReadWholeFile(CurrentDescFile, bytes, &accepted, nullptr)) {
+            return Replacing::Declined;
+        }
+        lock.Release();
+        if (!AskYesNoWarning(MainWindow,
+                             "The description file was changed by another program since it was opened. "
+                             "Replace it with the descriptions shown here?",
+                             "File changed")) {
+            return Replacing::Declined;
+        }
     }
-    return AskYesNoWarning(MainWindow,
-                           "The description file was changed by another program since it was opened. Replace "
-                           "it with the descriptions shown here?",
-                           "File changed");
 }
 
 }  // namespace
@@ -34,13 +53,21 @@ SaveOutcome SaveDescriptionFile() {
     // not those of another folder that its path now leads to.
     std::string reason;
     SaveResult result = SaveResult::Failed;
+    WriterLock lock;
     if (!EnterKnownFolder(DescribedFolder, reason)) {
         reason = ProblemText("The folder", DescribedFolder.path, "cannot be listed", reason);
-    } else if (!MayReplaceTheFileOnDisk()) {
-        return SaveOutcome::Declined;
-    } else if ((result = SaveDescriptionTables(ControlText(FolderDescriptionEdit), reason)) ==
-               SaveResult::Saved) {
-        return SaveOutcome::Saved;
+    } else {
+        switch (LockForReplacing(lock, true, reason)) {
+            case Replacing::Declined:
+                return SaveOutcome::Declined;
+            case Replacing::Failed:
+                break;
+            case Replacing::Go:
+                result = SaveDescriptionTables(ControlText(FolderDescriptionEdit), reason);
+                if (result == SaveResult::Saved) {
+                    return SaveOutcome::Saved;
+                }
+        }
     }
     // A file that could not be put back has no previous content under its name: the reason says where.
     ShowError(MainWindow,
@@ -62,6 +89,8 @@ bool AskToSaveChanges(HWND owner) {
 
 bool SaveWithoutAsking() {
     std::string reason;
-    return DirtyFlag == 1 && EnterKnownFolder(DescribedFolder, reason) && !DescriptionFileChangedOnDisk() &&
+    WriterLock lock;
+    return DirtyFlag == 1 && EnterKnownFolder(DescribedFolder, reason) &&
+           LockForReplacing(lock, false, reason) == Replacing::Go &&
            SaveDescriptionTables(ControlText(FolderDescriptionEdit), reason) == SaveResult::Saved;
 }

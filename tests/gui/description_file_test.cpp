@@ -484,6 +484,36 @@ TEST_F(DescriptionFileTest, AnotherProgramsChangesAreNeverSilentlyOverwritten) {
             EXPECT_EQ(DirtyFlag, answer == IDNO ? 1 : 0) << change.what;
         }
     }
+    // Another writer (qmdesc) holding the writers' lock for longer than a save waits: nothing is written.
+    struct Held {
+        HANDLE taken = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    } held;
+    HANDLE holder = CreateThread(
+        nullptr, 0,
+        [](void* parameter) -> DWORD {
+            WriterLock lock;
+            std::string reason;
+            lock.Take(DescribedFolder, CurrentDescFileName, reason);
+            SetEvent(static_cast<Held*>(parameter)->taken);
+            Sleep((WriterLockSeconds + 1) * 1000);
+            return 0;
+        },
+        &held, 0, nullptr);
+    WaitForSingleObject(held.taken, INFINITE);
+    const std::string before = folder.Read("file descriptions.desc");
+    TypeIntoFolderDescription("+");
+    BoxSeen box;
+    AnswerMessageBox(IDOK, &box);
+    Command(IDM_SAVE_DESCRIPTIONS);
+    EXPECT_EQ(box.text,
+              "The descriptions could not be saved to\n" + path +
+                  "\n\nAnother program kept writing it for 10 seconds.\n\nThe file keeps its previous "
+                  "content.");
+    EXPECT_EQ(folder.Read("file descriptions.desc"), before);
+    EXPECT_EQ(DirtyFlag, 1);
+    WaitForSingleObject(holder, INFINITE);
+    CloseHandle(holder);
+    CloseHandle(held.taken);
     // A file that has gone is written again without the question.
     folder.Remove("file descriptions.desc");
     TypeIntoFolderDescription(".");
