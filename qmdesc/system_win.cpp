@@ -158,7 +158,8 @@ bool WriteAll(HANDLE handle, std::string_view utf8) {
 // Ends qmdesc after a write to standard output failed, with exit 2 and one line on standard error; a
 // pipe whose reader has gone gets no line, as that reader wants nothing more.
 [[noreturn]] void EndForFailedOutput(DWORD error) {
-    if (error != ERROR_NO_DATA && error != ERROR_BROKEN_PIPE) {
+    // Windows says ERROR_NO_DATA, Wine ERROR_PIPE_NOT_CONNECTED.
+    if (error != ERROR_NO_DATA && error != ERROR_BROKEN_PIPE && error != ERROR_PIPE_NOT_CONNECTED) {
         WriteAll(GetStdHandle(STD_ERROR_HANDLE),
                  "qmdesc: standard output cannot be written: " + SystemErrorText(error) + "\n");
     }
