@@ -56,11 +56,12 @@ add_executable(gui_tests
     tests/gui/description_file_test.cpp
     tests/gui/file_actions_test.cpp
     tests/gui/scale_test.cpp
+    tests/gui/qmdesc_code_page_test.cpp
     tests/hostile_input_test.cpp
     ${TEST_FOLDER_SOURCES}
     ${RESOURCES})
 target_include_directories(gui_tests PRIVATE ${CMAKE_SOURCE_DIR}/resources)
-target_link_libraries(gui_tests PRIVATE quillmark_app gtest)
+target_link_libraries(gui_tests PRIVATE quillmark_app qmdesc_lib gtest)
 target_link_options(gui_tests PRIVATE ${STATIC_FLAGS})
 
 # The list-filling benchmark, run under Wine by scripts/bench.

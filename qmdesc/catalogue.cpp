@@ -56,6 +56,7 @@ bool LoadCatalogue(const std::string& fileName,
         file.ctrlZ = textEnd < file.bytes ? textEnd : std::string::npos;
         file.cutOffName = NameInUnclosedBlock(text);
         file.listed = names;
+        file.text = text;
     }
     switch (LoadNextDescriptionTables(std::move(text), std::move(names))) {
         case LoadResult::NotADescriptionFile:
@@ -131,6 +132,10 @@ bool KnowFolderOfPath(const std::string& path, LoadedFile& file, std::string& re
 bool LoadPath(const std::string& path, FileUse use, LoadedFile& file) {
     std::string reason, problem;
     bool writes = use == FileUse::Change || use == FileUse::Create;
+    if (writes && !WritesInCodePage(reason)) {
+        ReportProblem(reason);
+        return false;
+    }
     if (!KnowFolderOfPath(path, file, reason)) {
         ReportProblem(ProblemLine("The description file", path, "cannot be read", reason));
         return false;
@@ -162,7 +167,9 @@ bool LoadPath(const std::string& path, FileUse use, LoadedFile& file) {
     }
     std::string shownPath = ShownPath(file.folder, file.fileName);
     bool missing = !StampOfFile(CoreFileName(file.fileName)).exists;
-    if (use == FileUse::Create && missing) {
+    // show lists a folder without a description file as one whose entries have none.
+    bool showsMissing = use == FileUse::Show && file.fileName == DescriptionFileName;
+    if ((use == FileUse::Create || showsMissing) && missing) {
         if (file.fileName != DescriptionFileName && !HasDescriptionExtension(file.fileName)) {
             ReportProblem(path + " does not exist");
             return false;
@@ -170,6 +177,9 @@ bool LoadPath(const std::string& path, FileUse use, LoadedFile& file) {
         file.path = shownPath;
         file.isNew = true;
         StartNewDescriptionTables(std::move(names));
+        if (showsMissing) {
+            FolderDescription.clear();
+        }
         return true;
     }
     if (!LoadCatalogue(file.fileName, shownPath, std::move(names), use == FileUse::Check, file, problem)) {

@@ -31,6 +31,7 @@ struct LoadedFile {
     size_t bytes = 0;                     // the file's size
     std::string cutOffName;               // the entry whose block the file ends inside, if it does
     std::vector<std::string> listed;      // the folder's names in listing order, as Open lists them
+    std::string text;                     // check: the text as the reader takes it, markers and all
 };
 
 // Lists the current directory, shown as folder, as Open does (and its folders to walk into, when
@@ -43,7 +44,7 @@ bool ListCatalogueFolder(const std::string& folder,
 // Reads the description file fileName (UTF-8) of the current directory, shown as path, and loads it
 // with names, the directory's listing, into the tables, exactly as Open does. False, with Open's words
 // in problem, when the file cannot be read or is no description file. forCheck also notes in file what
-// check reports: the listing, a Ctrl+Z byte, a block the file ends inside.
+// check reports: the listing, a Ctrl+Z byte, a block the file ends inside, the text.
 bool LoadCatalogue(const std::string& fileName,
                    const std::string& path,
                    std::vector<std::string> names,
@@ -75,7 +76,7 @@ void ReportProblem(const std::string& problem);
 
 // What a verb does with the description file it is given.
 enum class FileUse {
-    Show,    // reads it
+    Show,    // reads it; a folder without "file descriptions.desc" is loaded as one whose entries have none
     Check,   // reads it and notes what check reports
     Change,  // reads it to write it or a file beside it: its folder must be one the window can describe
     Create,  // as Change, or starts a new one as New does when there is none (see LoadPath)
@@ -84,7 +85,8 @@ enum class FileUse {
 // Knows and enters the folder of path (a description file or its folder) as the user gave it and loads
 // the file as Open does. False, with the problem named on standard error, when that cannot be done. A
 // missing file is created (Create) only as "file descriptions.desc" or a name ending in ".desc" in an
-// existing folder: any other path that does not exist is refused.
+// existing folder: any other path that does not exist is refused. Show loads a folder without its
+// "file descriptions.desc" as New would start it, but with no folder description, and marks it isNew.
 bool LoadPath(const std::string& path, FileUse use, LoadedFile& file);
 
 // True when the current directory is still the folder file was read from; otherwise names the problem

@@ -10,6 +10,7 @@
 
 #include "qmdesc/catalogue.h"
 #include "qmdesc/formats.h"
+#include "qmdesc/import_formats.h"
 #include "qmdesc/system.h"
 #include "store/described_folder.h"
 #include "store/folder_enum.h"
@@ -287,16 +288,18 @@ int Find(const Request& request) {
     for (size_t i = 0; i < roots.size(); ++i) {
         KnowFolderAsGiven(roots[i], known[i], reasons[i]);
     }
-    bool anyRootRead = false;
+    // What was found is printed, but a FOLDER that could not be searched is no result to trust.
+    bool everyRootRead = true;
     for (size_t i = 0; i < roots.size(); ++i) {
         if (!reasons[i].empty() || !EnterKnownFolder(known[i], reasons[i])) {
             search.Problem(ProblemLine("The folder", roots[i], "cannot be listed", reasons[i]));
+            everyRootRead = false;
             continue;
         }
-        anyRootRead |= search.Walk(known[i].path);
+        everyRootRead &= search.Walk(known[i].path);
     }
     bool found = search.Finish();
-    if (!anyRootRead) {
+    if (!everyRootRead) {
         return 2;
     }
     return found ? 0 : 1;

@@ -5,5 +5,6 @@
 #include "qmdesc/verbs.h"
 
 // qmdesc find TEXT [FOLDER...]: prints every entry whose name or description holds TEXT. Returns the exit
-// code: 0 found, 1 nothing found, 2 no FOLDER readable or bad arguments.
+// code: 0 found, 1 nothing found, 2 a FOLDER that could not be searched (after what was found) or bad
+// arguments.
 int Find(const Request& request);

@@ -184,31 +184,6 @@ std::string FoundCsvHead() {
 
 const char Utf8ByteOrderMark[] = "\xEF\xBB\xBF";
 
-bool IsUtf8(std::string_view bytes) {
-    for (size_t i = 0; i < bytes.size();) {
-        unsigned char c = bytes[i];
-        size_t more = c < 0x80                 ? 0
-                      : c >= 0xC2 && c <= 0xDF ? 1
-                      : c >= 0xE0 && c <= 0xEF ? 2
-                      : c >= 0xF0 && c <= 0xF4 ? 3
-                                               : 4;
-        if (more == 4 || i + more >= bytes.size()) {
-            return false;
-        }
-        // The second byte's range shuts out the overlong forms, the surrogates and what lies past U+10FFFF.
-        unsigned char low = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
-        unsigned char high = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
-        for (size_t k = 1; k <= more; ++k) {
-            unsigned char next = bytes[i + k];
-            if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF)) {
-                return false;
-            }
-        }
-        i += more + 1;
-    }
-    return true;
-}
-
 std::string ShownOnTerminal(std::string_view utf8) {
     std::string shown;
     for (size_t i = 0; i < utf8.size(); ++i) {

@@ -29,9 +29,6 @@ std::string CatalogueText(Format format,
 std::string FoundText(Format format, const std::string& folder, const CatalogueEntry& entry, bool first);
 std::string FoundTail(Format format, bool found);
 
-// True when bytes are UTF-8 throughout: no overlong form, no encoded surrogate, nothing past U+10FFFF.
-bool IsUtf8(std::string_view bytes);
-
 // Text for a terminal: every control character but a line break or a tab shown as an escape (\x1B,
 // \u009B), so that a name cannot carry terminal escape sequences to the screen.
 std::string ShownOnTerminal(std::string_view utf8);

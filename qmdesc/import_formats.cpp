@@ -61,12 +61,59 @@ size_t EndingLength(std::string_view line) {
     return 0;
 }
 
+// The separator of a CSV's fields: a semicolon, as spreadsheets write in countries whose decimal mark is
+// a comma, when the header row has more of them outside quotes than commas; else a comma.
+char CsvSeparator(std::string_view text) {
+    size_t commas = 0, semicolons = 0;
+    bool quoted = false;
+    for (size_t i = 0; i < text.size() && (quoted || (text[i] != '\r' && text[i] != '\n')); ++i) {
+        quoted ^= text[i] == '"';
+        commas += !quoted && text[i] == ',';
+        semicolons += !quoted && text[i] == ';';
+    }
+    return semicolons > commas ? ';' : ',';
+}
+
+// False, with where in firstBad when it is wanted.
+bool Bad(size_t where, size_t* firstBad) {
+    if (firstBad != nullptr) {
+        *firstBad = where;
+    }
+    return false;
+}
+
 }  // namespace
+
+bool IsUtf8(std::string_view bytes, size_t* firstBad) {
+    for (size_t i = 0; i < bytes.size();) {
+        unsigned char c = bytes[i];
+        size_t more = c < 0x80                 ? 0
+                      : c >= 0xC2 && c <= 0xDF ? 1
+                      : c >= 0xE0 && c <= 0xEF ? 2
+                      : c >= 0xF0 && c <= 0xF4 ? 3
+                                               : 4;
+        if (more == 4 || i + more >= bytes.size()) {
+            return Bad(i, firstBad);
+        }
+        // The second byte's range shuts out the overlong forms, the surrogates and what lies past U+10FFFF.
+        unsigned char low = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
+        unsigned char high = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
+        for (size_t k = 1; k <= more; ++k) {
+            unsigned char next = bytes[i + k];
+            if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF)) {
+                return Bad(i, firstBad);
+            }
+        }
+        i += more + 1;
+    }
+    return true;
+}
 
 std::vector<ImportedRow> ReadCsvRows(std::string_view text, std::vector<std::string>& problems) {
     if (text.substr(0, 3) == Utf8ByteOrderMark) {
         text.remove_prefix(3);
     }
+    char separator = CsvSeparator(text);
     std::vector<ImportedRow> rows;
     std::vector<std::string> fields;
     long nameColumn = -1, textColumn = -1;
@@ -97,16 +144,17 @@ std::vector<ImportedRow> ReadCsvRows(std::string_view text, std::vector<std::str
                         field += text[i++];
                     }
                 }
-                if (!malformed && i < text.size() && text[i] != ',' && text[i] != '\r' && text[i] != '\n') {
+                if (!malformed && i < text.size() && text[i] != separator && text[i] != '\r' &&
+                    text[i] != '\n') {
                     malformed = true;  // text after the closing quote
                 }
             }
-            while (i < text.size() && text[i] != ',' && text[i] != '\r' && text[i] != '\n') {
+            while (i < text.size() && text[i] != separator && text[i] != '\r' && text[i] != '\n') {
                 malformed |= text[i] == '"';
                 field += text[i++];
             }
             fields.push_back(std::move(field));
-            if (i < text.size() && text[i] == ',') {
+            if (i < text.size() && text[i] == separator) {
                 ++i;
                 continue;
             }

@@ -13,7 +13,12 @@ struct ImportedRow {
     std::string text;
 };
 
-// The rows of a CSV (RFC 4180, UTF-8, a byte-order mark skipped) whose header row names a "name" and a
+// True when bytes are UTF-8 throughout: no overlong form, no encoded surrogate, nothing past U+10FFFF.
+// firstBad, when given, receives where the first byte that is not lies.
+bool IsUtf8(std::string_view bytes, size_t* firstBad = nullptr);
+
+// The rows of a CSV (RFC 4180, UTF-8, a byte-order mark skipped; fields separated by commas, or by
+// semicolons when its header row holds more of those) whose header row names a "name" and a
 // "description" column, in any order and letter case, among others. Each malformed row, or a missing
 // header, adds a line to problems ("line N: ...").
 std::vector<ImportedRow> ReadCsvRows(std::string_view text, std::vector<std::string>& problems);

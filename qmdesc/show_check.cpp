@@ -1,6 +1,9 @@
 #include "qmdesc/show_check.h"
 
+#include <algorithm>
+#include <iterator>
 #include <map>
+#include <set>
 #include <string>
 #include <unordered_map>
 
@@ -8,6 +11,7 @@
 #include "descfile/text_helpers.h"
 #include "qmdesc/catalogue.h"
 #include "qmdesc/formats.h"
+#include "qmdesc/import_formats.h"
 #include "qmdesc/system.h"
 #include "store/tables.h"
 
@@ -25,6 +29,11 @@ int Show(const Request& request) {
     std::vector<CatalogueEntry> entries = request.Has(Stored) ? StoredEntries() : ShownEntries();
     WriteOutput(CatalogueText(request.format, file.folder, TrimText(FolderDescription), entries,
                               request.Has(Stored)));
+    if (file.isNew) {
+        ReportProblem("nothing found: " + file.folder + " has no description file \"" + DescriptionFileName +
+                      "\" (qmdesc set \"" + file.folder + "\" NAME TEXT describes an entry)");
+        return 1;
+    }
     return 0;
 }
 
@@ -36,12 +45,62 @@ void Report(const std::string& line, bool& any, const std::string& text = std::s
     any = true;
 }
 
-// Reports the markers text holds, where as "in the description of NAME" and the like.
-void ReportMarkers(const std::string& text, const std::string& where, bool& any) {
+// Reports the markers text holds, where as "in the description of NAME" and the like, and notes each
+// in reported; shown, when given, is indented under the report.
+void ReportMarkers(const std::string& text,
+                   const std::string& where,
+                   bool& any,
+                   std::set<std::string_view>& reported,
+                   const std::string& shown = std::string()) {
     for (std::string_view marker : ReaderMarkers) {
         if (text.find(marker) != std::string::npos) {
-            Report("Marker text \"" + std::string(marker) + "\" " + where, any);
+            Report("Marker text \"" + std::string(marker) + "\" " + where, any, shown);
+            reported.insert(marker);
         }
+    }
+}
+
+// Reports each marker of the text that stands where a description file has none, by its line, unless
+// the names and descriptions as read already showed that marker: one that cuts a name or description
+// short is in none of them. A file has a folder name and a folder description outside its blocks, and
+// each block ("<file>" to "</file>") a name and a description; each field is closed before the next
+// marker.
+void ReportMarkersOutOfPlace(const std::string& text, bool& any, const std::set<std::string_view>& reported) {
+    std::vector<std::pair<size_t, size_t>> found;  // position, index in ReaderMarkers
+    for (size_t m = 0; m < std::size(ReaderMarkers); ++m) {
+        for (size_t at = text.find(ReaderMarkers[m]); at != std::string::npos;
+             at = text.find(ReaderMarkers[m], at + 1)) {
+            found.emplace_back(at, m);
+        }
+    }
+    std::sort(found.begin(), found.end());
+    bool inBlock = false;
+    std::string_view openField;
+    std::set<std::string_view> seen;  // the fields of the folder, or of the block it is in
+    size_t line = 1, counted = 0;
+    for (const auto& [at, m] : found) {
+        std::string_view marker = ReaderMarkers[m];
+        bool fits = false;
+        if (!openField.empty()) {
+            fits = marker.substr(0, 2) == "</" && marker.substr(2) == openField.substr(1);
+            openField = fits ? std::string_view() : openField;
+        } else if (marker == FileOpen || marker == FileClose) {
+            fits = inBlock == (marker == FileClose);
+            inBlock = fits ? !inBlock : inBlock;
+            seen.clear();
+        } else if (marker.substr(0, 2) != "</") {
+            bool blockField = marker == FileNameOpen || marker == FileDescriptionOpen;
+            fits = blockField == inBlock && seen.insert(marker).second;
+            openField = fits ? marker : openField;
+        }
+        if (fits || reported.count(marker) != 0) {
+            continue;
+        }
+        line += static_cast<size_t>(std::count(text.begin() + counted, text.begin() + at, '\n'));
+        counted = at;
+        Report("Marker text \"" + std::string(marker) + "\" out of place on line " + std::to_string(line) +
+                   ": a name or description that holds it is read cut short there",
+               any);
     }
 }
 
@@ -53,6 +112,7 @@ int Check(const Request& request) {
         return 2;
     }
     bool any = false;
+    std::set<std::string_view> reported;
     for (const CatalogueEntry& entry : StoredEntries()) {
         std::string name = Utf8OfCodePage(entry.name);
         if (entry.repeated) {
@@ -63,20 +123,22 @@ int Check(const Request& request) {
                    Utf8OfCodePage(entry.description));
         }
         if (!entry.exists) {
-            ReportMarkers(entry.name, "in the stored name " + name, any);
-            ReportMarkers(entry.description, "in the description of " + name, any);
+            ReportMarkers(entry.name, "in the stored name " + name, any, reported);
+            ReportMarkers(entry.description, "in the description of " + name, any, reported);
         }
     }
-    ReportMarkers(FolderDescription, "in the folder description", any);
+    ReportMarkers(FolderDescription, "in the folder description (qmdesc set PATH --folder TEXT replaces it)",
+                  any, reported, Utf8OfCodePage(TrimText(FolderDescription)));
     std::unordered_map<std::string, int> shown;
     for (const CatalogueEntry& entry : ShownEntries()) {
         if (++shown[entry.name] > 1) {
             continue;  // names the code page spells alike are reported once, below
         }
         std::string name = Utf8OfCodePage(entry.name);
-        ReportMarkers(entry.name, "in the name " + name, any);
-        ReportMarkers(entry.description, "in the description of " + name, any);
+        ReportMarkers(entry.name, "in the name " + name, any, reported);
+        ReportMarkers(entry.description, "in the description of " + name, any, reported);
     }
+    ReportMarkersOutOfPlace(file.text, any, reported);
     if (file.ctrlZ != std::string::npos) {
         Report("A Ctrl+Z byte at byte " + std::to_string(file.ctrlZ) + ": the " +
                    std::to_string(file.bytes - file.ctrlZ - 1) + " bytes after it are not read",

@@ -11,6 +11,10 @@
 // codePage is given, 1252 elsewhere. False, with why in reason, for a code page this system lacks.
 bool UseCodePage(unsigned codePage, std::string& reason);
 
+// True when a write may store names and descriptions in the code page chosen: on Windows only the ANSI
+// one, in which the window program lists names; false, with why in reason, for another.
+bool WritesInCodePage(std::string& reason);
+
 // UTF-8 of code-page bytes; a byte the code page does not define becomes U+FFFD, never nothing.
 std::string Utf8OfCodePage(std::string_view bytes);
 
@@ -26,8 +30,12 @@ std::string CodePageOfUtf8(std::string_view utf8);
 // characters, or the text is not UTF-8.
 bool ExactCodePageOfUtf8(std::string_view utf8, std::string& bytes);
 
-// Everything standard input holds, as it is.
+// Everything standard input holds: as it is, or typed at a console as UTF-8.
 std::string ReadStandardInput();
+
+// UTF-8 of bytes piped in from a console window's commands (Windows' echo writes the console's code
+// page); false where qmdesc has no console, or its code page is UTF-8. codePage receives the one taken.
+bool Utf8OfConsoleBytes(std::string_view bytes, std::string& utf8, unsigned& codePage);
 
 // True on Windows, where a write stores the folder's path, as the window program's Save does; elsewhere
 // the folder name the file holds is kept.

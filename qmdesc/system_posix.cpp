@@ -7,6 +7,7 @@
 #include <chrono>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <cwctype>
 
 #include "qmdesc/formats.h"
@@ -84,6 +85,11 @@ bool UseCodePage(unsigned codePage, std::string& reason) {
     return true;
 }
 
+bool WritesInCodePage(std::string&) {
+    // No ANSI code page here: --codepage names the one the files are in.
+    return true;
+}
+
 std::string Utf8OfCodePage(std::string_view bytes) {
     // Every code page of Windows spells ASCII as ASCII; most text is no more.
     if (IsAscii(bytes)) {
@@ -150,20 +156,55 @@ std::vector<std::string> ArgumentsInUtf8(int argc, char** argv) {
     return std::vector<std::string>(argv + 1, argv + argc);
 }
 
+namespace {
+
+std::string OutputBuffer;
+
+// Writes all of text to the file descriptor; false, with errno, when a write fails.
+bool WriteAll(int descriptor, std::string_view text) {
+    while (!text.empty()) {
+        ssize_t written = write(descriptor, text.data(), text.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return false;
+        }
+        text.remove_prefix(static_cast<size_t>(written));
+    }
+    return true;
+}
+
+// Ends qmdesc after a write to standard output failed, with exit 2 and one line on standard error; a
+// pipe whose reader has gone gets no line, as that reader wants nothing more.
+[[noreturn]] void EndForFailedOutput(int error) {
+    if (error != EPIPE) {
+        WriteAll(STDERR_FILENO,
+                 "qmdesc: standard output cannot be written: " + SystemErrorText(error) + "\n");
+    }
+    std::_Exit(2);
+}
+
+}  // namespace
+
 void WriteOutput(std::string_view utf8) {
     static const bool terminal = isatty(STDOUT_FILENO) != 0;
-    std::string shown = terminal ? ShownOnTerminal(utf8) : std::string();
-    std::string_view out = terminal ? std::string_view(shown) : utf8;
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    OutputBuffer += terminal ? ShownOnTerminal(utf8) : std::string(utf8);
+    if (OutputBuffer.size() > 64 * 1024) {
+        FlushOutput();
+    }
 }
 
 void WriteError(std::string_view utf8) {
-    std::fflush(stdout);
-    std::fwrite(utf8.data(), 1, utf8.size(), stderr);
+    FlushOutput();
+    WriteAll(STDERR_FILENO, utf8);
 }
 
 void FlushOutput() {
-    std::fflush(stdout);
+    if (!WriteAll(STDOUT_FILENO, OutputBuffer)) {
+        EndForFailedOutput(errno);
+    }
+    OutputBuffer.clear();
 }
 
 bool ErrorIsTerminal() {
@@ -188,6 +229,10 @@ std::string ReadStandardInput() {
         text.append(buffer, got);
     }
     return text;
+}
+
+bool Utf8OfConsoleBytes(std::string_view, std::string&, unsigned&) {
+    return false;
 }
 
 std::string CoreFileName(const std::string& utf8) {

@@ -12,6 +12,14 @@
 
 namespace {
 
+// A form of a verb and the --encoding values it takes.
+struct EncodingForm {
+    const char* form;       // as a refusal names it
+    unsigned option;        // the Option bit given in this form; 0: any
+    bool standardInput;     // true: the form reads its text from standard input, "-" as the last operand
+    const char* encodings;  // the values it takes, blank-separated; "" none
+};
+
 // One verb of the command line.
 struct Verb {
     const char* name;
@@ -21,6 +29,8 @@ struct Verb {
     const char* operands;  // what they are, for a wrong count: "<verb> takes ..."
     const char* usage;     // its usage lines after "qmdesc ", one for each form
     const char* help;      // its lines of the help
+    // With EncodingGiven among its options: its forms, the first that fits a request counting.
+    EncodingForm encodingForms[2] = {};
 };
 
 const Verb Verbs[] = {
@@ -44,30 +54,54 @@ const Verb Verbs[] = {
     {"check", Check, 0, 0, 1, "one PATH", "check [PATH]",
      "  check [PATH]        what to know before the next save: descriptions whose entry is gone, names\n"
      "                      stored twice, marker text, Ctrl+Z bytes, names the code page spells alike\n"},
-    {"set", SetDescription, EncodingGiven | DropGone, 3, 3, "PATH NAME TEXT",
-     "set PATH NAME TEXT|- [--encoding ansi] [--drop-gone]",
-     "  set PATH NAME TEXT  gives the entry NAME the description TEXT (- reads it from standard input,\n"
-     "                      UTF-8, or the code page with --encoding ansi); an empty TEXT removes it\n"},
+    {"set",
+     SetDescription,
+     EncodingGiven | DropGone | FolderGiven,
+     2,
+     3,
+     "PATH NAME TEXT, or PATH --folder TEXT",
+     "set PATH NAME TEXT|- [--encoding ansi|oem|utf8] [--drop-gone]\n"
+     "set PATH --folder TEXT|- [--encoding ansi|oem|utf8] [--drop-gone]",
+     "  set PATH NAME TEXT  gives the entry NAME the description TEXT; an empty TEXT removes it. - reads\n"
+     "                      TEXT from standard input: UTF-8, else (Windows) the console's code page;\n"
+     "                      --encoding ansi or oem: that code page, utf8: UTF-8 only\n"
+     "  set PATH --folder TEXT\n"
+     "                      gives the folder itself the description TEXT\n",
+     {{"set with TEXT - (standard input)", 0, true, "ansi oem utf8"},
+      {"set with a TEXT given", 0, false, ""}}},
     {"relink", Relink, Overwrite | DropGone, 3, 3, "PATH OLD NEW",
      "relink PATH OLD NEW [--overwrite] [--drop-gone]",
      "  relink PATH OLD NEW gives the entry NEW the stored description of OLD, an entry renamed or moved\n"
      "                      outside Quillmark, and drops OLD's\n"
      "    --overwrite       replace the description NEW has\n"},
-    {"import", Import, EncodingGiven | Overwrite | DryRun | DropGone | DescriptIon, 1, 2,
+    {"import",
+     Import,
+     EncodingGiven | Overwrite | DryRun | DropGone | DescriptIon,
+     1,
+     2,
      "PATH FILE.csv, or --descript-ion PATH",
-     "import PATH FILE.csv [--encoding ansi] [--overwrite] [--dry-run] [--drop-gone]\n"
+     "import PATH FILE.csv [--encoding ansi|utf8] [--overwrite] [--dry-run] [--drop-gone]\n"
      "import --descript-ion PATH [--encoding ansi|oem|utf8] [--overwrite] [--dry-run]",
      "  import PATH FILE.csv\n"
-     "                      sets descriptions from a CSV of name,description (UTF-8; --encoding ansi:\n"
-     "                      the code page); entries that have another description keep it unless\n"
-     "                      --overwrite; --dry-run prints what would change\n"
+     "                      sets descriptions from a CSV of name,description, separated by commas or\n"
+     "                      semicolons (UTF-8; --encoding ansi: the code page); entries that have\n"
+     "                      another description keep it unless --overwrite; --dry-run prints what\n"
+     "                      would change\n"
      "  import --descript-ion PATH\n"
-     "                      the same from the folder's descript.ion\n"},
-    {"export", ExportDescriptIon, EncodingGiven | Overwrite | DescriptIon, 1, 1, "--descript-ion PATH",
+     "                      the same from the folder's descript.ion\n",
+     {{"import --descript-ion", DescriptIon, false, "ansi oem utf8"},
+      {"import of a CSV", 0, false, "ansi utf8"}}},
+    {"export",
+     ExportDescriptIon,
+     EncodingGiven | Overwrite | DescriptIon,
+     1,
+     1,
+     "--descript-ion PATH",
      "export --descript-ion PATH [--encoding utf8] [--overwrite]",
      "  export --descript-ion PATH\n"
      "                      writes the folder's descript.ion (--encoding utf8: UTF-8; --overwrite: over\n"
-     "                      one that exists)\n"},
+     "                      one that exists)\n",
+     {{"export", 0, false, "ansi utf8"}}},
 };
 
 // One option of the command line.
@@ -86,17 +120,22 @@ const OptionName Options[] = {
     {"--dry-run", DryRun, false},
     {"--descript-ion", DescriptIon, false},
     {"--encoding", EncodingGiven, true},
+    {"--folder", FolderGiven, false},
     {"--codepage", 0, true},
 };
 
 const char HelpTail[] =
     "  set, relink and import keep the stored descriptions of entries that are gone, and name them;\n"
     "    --drop-gone       drops them instead, as Quillmark's Save does\n"
+    "  set, relink and import end with one line on standard error that counts what they did\n"
     "  --codepage N        the code page of names and descriptions (default: the system's ANSI one;\n"
-    "                      1252 outside Windows)\n"
+    "                      1252 outside Windows); on Windows, set, relink, import and export take\n"
+    "                      only the ANSI one, in which Quillmark lists names\n"
     "\n"
     "Only regular files of up to 256 MB are read: find names any other and goes on, the others exit 2.\n"
-    "Exit codes: 0 done or found, 1 nothing found (check: something to report), 2 an error.\n";
+    "Exit codes: 0 done or found, 1 nothing found (show: a folder without a description file; check:\n"
+    "something to report), 2 an error (find: a FOLDER could not be searched; output that could not be\n"
+    "written).\n";
 
 // Every usage line of the table, the first after "usage: ".
 std::string Usage() {
@@ -189,6 +228,34 @@ bool ParseArguments(const std::vector<std::string>& arguments, Request& request,
     return true;
 }
 
+// True when the form of the request takes its --encoding value; false, with the problem, otherwise.
+bool EncodingFits(const Verb& verb, const Request& request, std::string& problem) {
+    for (const EncodingForm& form : verb.encodingForms) {
+        bool fromInput = !request.operands.empty() && request.operands.back() == "-";
+        if (form.form == nullptr || (form.option != 0 && !request.Has(static_cast<Option>(form.option))) ||
+            (form.standardInput && !fromInput)) {
+            continue;
+        }
+        std::string takes = " " + std::string(form.encodings) + " ";
+        if (takes.find(" " + request.encoding + " ") != std::string::npos) {
+            return true;
+        }
+        problem = "--encoding " + request.encoding + " is not for " + form.form;
+        // "ansi oem utf8" said as "ansi, oem or utf8".
+        std::string values;
+        for (char c : std::string(form.encodings)) {
+            values += c == ' ' ? std::string(", ") : std::string(1, c);
+        }
+        size_t last = values.rfind(", ");
+        if (last != std::string::npos) {
+            values.replace(last, 2, " or ");
+        }
+        problem += values.empty() ? "" : ", which takes " + values;
+        return false;
+    }
+    return true;
+}
+
 // The options and operand count the verb takes; false, with the problem, for others.
 bool CheckRequest(const Verb& verb, const Request& request, std::string& problem) {
     for (const OptionName& option : Options) {
@@ -206,6 +273,9 @@ bool CheckRequest(const Verb& verb, const Request& request, std::string& problem
             takers.replace(last, 2, " and ");
         }
         problem = std::string(option.name) + " is for " + takers + ", not " + verb.name;
+        return false;
+    }
+    if (request.Has(EncodingGiven) && !EncodingFits(verb, request, problem)) {
         return false;
     }
     size_t count = request.operands.size();

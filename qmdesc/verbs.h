@@ -17,6 +17,7 @@ enum Option : unsigned {
     DryRun = 1 << 5,         // import: print what would change and write nothing
     DescriptIon = 1 << 6,    // import and export: the folder's descript.ion, not a CSV
     EncodingGiven = 1 << 7,  // --encoding
+    FolderGiven = 1 << 8,    // set: the folder's own description, not an entry's
 };
 
 // What the command line asked for.

@@ -1,5 +1,6 @@
 #include "qmdesc/writes.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "descfile/markers.h"
@@ -94,20 +95,38 @@ std::vector<std::string> MisreadNewText(const std::string& bytes,
     return misread ? culprits : std::vector<std::string>();
 }
 
+// What a write did, for the line that ends it: each count that is not 0 with what it counts, as in
+// "3 set, 1 kept, 1 not in the folder"; "nothing changed" when every count is 0.
+std::string Counted(std::initializer_list<std::pair<size_t, const char*>> counts) {
+    std::string line;
+    for (const auto& [count, what] : counts) {
+        if (count != 0) {
+            line += (line.empty() ? "" : ", ") + std::to_string(count) + " " + what;
+        }
+    }
+    return line.empty() ? "nothing changed" : line;
+}
+
 // Writes the tables back over the file as the window program's Save does: the folder's entries in
 // listing order, then, unless dropGone, the stored descriptions of entries that are gone, in file order
 // and named on standard error; dropped, a stored name whose block goes (a description moved as it is,
 // whatever it holds). Refuses a file another program changed since it was read, and new text the file
-// would not read back as it stands (MisreadNewText). Returns the exit code.
-int WriteCatalogue(const LoadedFile& file, bool dropGone, const std::string& dropped = std::string()) {
+// would not read back as it stands (MisreadNewText). Once written, says on standard error what was done,
+// counted as Counted counts, with the gone entries' descriptions kept or dropped. Returns the exit code.
+int WriteCatalogue(const LoadedFile& file,
+                   bool dropGone,
+                   const std::string& done,
+                   const std::string& dropped = std::string()) {
     std::vector<std::string> names(FolderFiles.begin(), FolderFiles.begin() + FileCount);
     std::vector<std::string> descriptions(FolderDescriptions.begin(), FolderDescriptions.begin() + FileCount);
     std::string notes;  // said once the file is written, since a failed write keeps and drops nothing
+    size_t gone = 0;
     for (CatalogueEntry& entry : StoredEntries()) {
         // Only the first block of a name counts, as when the file is read.
         if (entry.repeated || entry.exists || entry.description.empty() || entry.name == dropped) {
             continue;
         }
+        ++gone;
         if (dropGone) {
             notes += "qmdesc: dropped the description of " + Utf8OfCodePage(entry.name) +
                      ", which is not in the folder\n";
@@ -149,7 +168,11 @@ int WriteCatalogue(const LoadedFile& file, bool dropGone, const std::string& dro
         ReportProblem(ProblemLine("The description file", file.path, "cannot be written", reason));
         return 2;
     }
-    WriteError(notes);
+    WriteError(notes + "qmdesc: " + done +
+               (gone == 0
+                    ? ""
+                    : "; of entries not in the folder " + Counted({{gone, dropGone ? "dropped" : "kept"}})) +
+               "\n");
     return 0;
 }
 
@@ -172,6 +195,31 @@ bool StoredText(const std::string& utf8, std::string& text) {
 
 const char DescriptIonName[] = "descript.ion";
 
+// The text set takes: given, or for "-" standard input in the encoding asked for; without one, UTF-8,
+// or text piped from a console in the console's code page. False, with the problem named, for input
+// that is not UTF-8 and no code page says how to read it.
+bool TextToSet(const std::string& given, const std::string& encoding, std::string& text) {
+    if (given != "-") {
+        text = given;
+        return true;
+    }
+    text = ReadStandardInput();
+    unsigned codePage = 0;
+    if (encoding == "ansi") {
+        text = Utf8OfCodePage(text);
+    } else if (encoding == "oem") {
+        text = Utf8OfOemCodePage(text);
+    } else if (!IsUtf8(text)) {
+        if (!encoding.empty() || !Utf8OfConsoleBytes(text, text, codePage)) {
+            ReportProblem("standard input is not UTF-8: --encoding ansi or oem reads it in a code page");
+            return false;
+        }
+        WriteError("qmdesc: standard input read in the console's code page, " + std::to_string(codePage) +
+                   ", since it is not UTF-8\n");
+    }
+    return true;
+}
+
 // Sets the descriptions rows bring in, as the user's options say; a CSV's rows are strict (a name given
 // twice refuses the import), a descript.ion's are not (the first line of a name counts). Returns the
 // exit code.
@@ -190,6 +238,7 @@ int ApplyRows(const std::vector<ImportedRow>& rows,
     std::unordered_map<int, size_t> entryLine;
     std::vector<std::pair<int, std::string>> changes;
     std::string notes;
+    size_t kept = 0, unchanged = 0, notListed = 0, twice = 0;
     for (const ImportedRow& row : rows) {
         std::string where = "line " + std::to_string(row.line) + ": ", name, text;
         if (!ExactCodePageOfUtf8(row.name, name)) {
@@ -204,9 +253,10 @@ int ApplyRows(const std::vector<ImportedRow>& rows,
         }
         auto [first, fresh] = firstLine.emplace(name, row.line);
         if (!fresh) {
-            std::string twice =
+            std::string again =
                 where + row.name + " is given twice, first on line " + std::to_string(first->second);
-            strict ? problems.push_back(twice) : void(notes += "qmdesc: " + twice + "; skipped\n");
+            strict ? problems.push_back(again) : void(notes += "qmdesc: " + again + "; skipped\n");
+            ++twice;
             continue;
         }
         // An empty description removes nothing: set does that.
@@ -225,6 +275,7 @@ int ApplyRows(const std::vector<ImportedRow>& rows,
                          (match == folded.end() ? " is not in the folder"
                                                 : " names several entries but for letter case") +
                          "; skipped\n";
+                ++notListed;
                 continue;
             }
             index = match->second[0];
@@ -232,18 +283,21 @@ int ApplyRows(const std::vector<ImportedRow>& rows,
         // Two names that go to one entry: the first counts.
         auto [earlier, firstForEntry] = entryLine.emplace(index, row.line);
         if (!firstForEntry) {
-            std::string twice =
+            std::string again =
                 where + row.name + " names the entry of line " + std::to_string(earlier->second) + " again";
-            strict ? problems.push_back(twice) : void(notes += "qmdesc: " + twice + "; skipped\n");
+            strict ? problems.push_back(again) : void(notes += "qmdesc: " + again + "; skipped\n");
+            ++twice;
             continue;
         }
         const std::string& current = FolderDescriptions[index];
         if (current == TrimText(text)) {
+            ++unchanged;
             continue;
         }
         if (!current.empty() && !request.Has(Overwrite)) {
             notes += "qmdesc: " + where + Utf8OfCodePage(FolderFiles[index]) +
                      " keeps its description (--overwrite replaces it)\n";
+            ++kept;
             continue;
         }
         changes.emplace_back(index, text);
@@ -255,21 +309,28 @@ int ApplyRows(const std::vector<ImportedRow>& rows,
         ReportProblem("nothing was written");
         return 2;
     }
-    WriteError(notes);
+    std::string done = Counted({{changes.size(), "set"},
+                                {kept, "kept"},
+                                {unchanged, "unchanged"},
+                                {notListed, "not in the folder"},
+                                {twice, "given twice"}});
     if (request.Has(DryRun)) {
         for (const auto& [index, text] : changes) {
             WriteOutput(Utf8OfCodePage(FolderFiles[index]) + ": " +
                         Utf8OfCodePage(FirstLine(TrimText(text))) + "\n");
         }
+        WriteError(notes + "qmdesc: nothing written (--dry-run): " + done + "\n");
         return 0;
     }
     if (changes.empty()) {
+        WriteError(notes + "qmdesc: " + done + "\n");
         return 0;
     }
+    WriteError(notes);
     for (auto& [index, text] : changes) {
         FolderDescriptions[index] = std::move(text);
     }
-    return WriteCatalogue(file, request.Has(DropGone));
+    return WriteCatalogue(file, request.Has(DropGone), done);
 }
 
 }  // namespace
@@ -292,6 +353,13 @@ int Import(const Request& request) {
         }
         // A byte-order mark wins over --encoding.
         bool ansi = request.encoding == "ansi" && bytes.compare(0, 3, Utf8ByteOrderMark) != 0;
+        size_t bad = 0;
+        if (!ansi && !IsUtf8(bytes, &bad)) {
+            ReportProblem(operands[1] + " is not UTF-8 (line " +
+                          std::to_string(1 + std::count(bytes.begin(), bytes.begin() + bad, '\n')) +
+                          "): --encoding ansi reads it in the code page");
+            return 2;
+        }
         rows = ReadCsvRows(ansi ? Utf8OfCodePage(bytes) : bytes, problems);
     }
     LoadedFile file;
@@ -320,9 +388,6 @@ int Import(const Request& request) {
 int ExportDescriptIon(const Request& request) {
     if (!request.Has(DescriptIon)) {
         return UsageError("export writes only a descript.ion: give --descript-ion");
-    }
-    if (request.encoding == "oem") {
-        return UsageError("export writes the code page or, with --encoding utf8, UTF-8");
     }
     LoadedFile file;
     if (!LoadPath(request.operands[0], FileUse::Change, file)) {
@@ -363,31 +428,38 @@ int ExportDescriptIon(const Request& request) {
 int SetDescription(const Request& request) {
     const std::vector<std::string>& operands = request.operands;
     // Standard input is read before the file, so that a writer never holds the lock while it waits.
-    std::string given = operands[2] == "-" ? ReadStandardInput() : operands[2];
-    if (operands[2] == "-" && request.encoding == "ansi") {
-        given = Utf8OfCodePage(given);
+    bool ofFolder = request.Has(FolderGiven);
+    if (operands.size() != (ofFolder ? 2u : 3u)) {
+        return UsageError("set takes PATH NAME TEXT, or PATH --folder TEXT");
+    }
+    std::string given;
+    if (!TextToSet(operands.back(), request.encoding, given)) {
+        return 2;
     }
     LoadedFile file;
     if (!LoadPath(operands[0], FileUse::Create, file)) {
         return 2;
     }
     // Names given on the command line as the folder's listing spells them.
-    std::string name = CodePageOfUtf8(operands[1]), text;
-    int index = ListedIndex(name);
-    if (index < 0) {
+    int index = ofFolder ? -1 : ListedIndex(CodePageOfUtf8(operands[1]));
+    if (!ofFolder && index < 0) {
         ReportProblem(operands[1] + " is not in the folder " + file.folder);
         return 2;
     }
+    std::string text, whose = ofFolder ? "the folder" : operands[1];
     if (!StoredText(given, text)) {
-        ReportProblem("the description of " + operands[1] + " holds a character the code page cannot hold");
+        ReportProblem("the description of " + whose + " holds a character the code page cannot hold");
         return 2;
     }
+    std::string& description = ofFolder ? FolderDescription : FolderDescriptions[index];
     // A write that would change nothing writes nothing: the file and its time stay as they were.
-    if (TrimText(text) == FolderDescriptions[index]) {
+    if (TrimText(text) == TrimText(description)) {
+        WriteError("qmdesc: " + Counted({{1, "unchanged"}}) + "\n");
         return 0;
     }
-    FolderDescriptions[index] = TrimText(text).empty() ? std::string() : text;
-    return WriteCatalogue(file, request.Has(DropGone));
+    bool removed = TrimText(text).empty();
+    description = removed ? std::string() : text;
+    return WriteCatalogue(file, request.Has(DropGone), Counted({{!removed, "set"}, {removed, "removed"}}));
 }
 
 int Relink(const Request& request) {
@@ -420,5 +492,5 @@ int Relink(const Request& request) {
         return 2;
     }
     FolderDescriptions[index] = description;
-    return WriteCatalogue(file, request.Has(DropGone), oldName);
+    return WriteCatalogue(file, request.Has(DropGone), Counted({{1, "relinked"}}), oldName);
 }

@@ -419,6 +419,17 @@ TEST_F(DescriptionFileTest, AFileTooLargeForMemoryIsRefused) {
     EXPECT_EQ(SeeState(), before);
 }
 
+// Holds the writers' lock of the description file in use, as another writer would, for longer than a
+// save waits; sets the event taken once it holds it.
+DWORD WINAPI HoldWritersLock(void* taken) {
+    WriterLock lock;
+    std::string reason;
+    lock.Take(DescribedFolder, CurrentDescFileName, reason);
+    SetEvent(taken);
+    Sleep((WriterLockSeconds + 1) * 1000);
+    return 0;
+}
+
 TEST_F(DescriptionFileTest, AnotherProgramsChangesAreNeverSilentlyOverwritten) {
     WinFolder folder;
     OpenWorkedExample(folder);
@@ -485,21 +496,9 @@ TEST_F(DescriptionFileTest, AnotherProgramsChangesAreNeverSilentlyOverwritten) {
         }
     }
     // Another writer (qmdesc) holding the writers' lock for longer than a save waits: nothing is written.
-    struct Held {
-        HANDLE taken = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    } held;
-    HANDLE holder = CreateThread(
-        nullptr, 0,
-        [](void* parameter) -> DWORD {
-            WriterLock lock;
-            std::string reason;
-            lock.Take(DescribedFolder, CurrentDescFileName, reason);
-            SetEvent(static_cast<Held*>(parameter)->taken);
-            Sleep((WriterLockSeconds + 1) * 1000);
-            return 0;
-        },
-        &held, 0, nullptr);
-    WaitForSingleObject(held.taken, INFINITE);
+    HANDLE taken = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE holder = CreateThread(nullptr, 0, HoldWritersLock, taken, 0, nullptr);
+    WaitForSingleObject(taken, INFINITE);
     const std::string before = folder.Read("file descriptions.desc");
     TypeIntoFolderDescription("+");
     BoxSeen box;
@@ -513,7 +512,7 @@ TEST_F(DescriptionFileTest, AnotherProgramsChangesAreNeverSilentlyOverwritten) {
     EXPECT_EQ(DirtyFlag, 1);
     WaitForSingleObject(holder, INFINITE);
     CloseHandle(holder);
-    CloseHandle(held.taken);
+    CloseHandle(taken);
     // A file that has gone is written again without the question.
     folder.Remove("file descriptions.desc");
     TypeIntoFolderDescription(".");
