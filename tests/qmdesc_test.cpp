@@ -857,109 +857,11 @@ const Invocation ExportRows[] = {
      2},
 };
 
-// What is no regular file, in sp/ beside the tree: a pipe as the description file (sp/a-fifo) and as
-// descript.ion (sp/d), links to /dev/zero (sp/b-zero, sp/e, zero.csv), a file of 257 MB that holds
-// nothing (sp/huge), a link to a description file (sp/link) and a folder to find in (sp/c).
-void MakeSpecialFiles(QmdescTree& tree) {
-    for (const char* folder : {"sp/a-fifo", "sp/b-zero", "sp/c", "sp/d", "sp/e", "sp/huge", "sp/link"}) {
-        std::filesystem::create_directories(tree.PathOf(folder));
-    }
-    mkfifo(tree.PathOf("sp/a-fifo/file descriptions.desc").c_str(), 0644);
-    mkfifo(tree.PathOf("sp/d/descript.ion").c_str(), 0644);
-    for (const char* link : {"sp/b-zero/file descriptions.desc", "sp/e/descript.ion", "zero.csv"}) {
-        std::filesystem::create_symlink("/dev/zero", tree.PathOf(link));
-    }
-    std::filesystem::create_symlink("../c/file descriptions.desc",
-                                    tree.PathOf("sp/link/file descriptions.desc"));
-    tree.Write("sp/c/file descriptions.desc", WorkedExampleBytes(tree.PathOf("sp/c")));
-    for (const char* file : {"sp/a-fifo/pond.jpg", "sp/b-zero/pond.jpg", "sp/c/pond.jpg", "sp/d/pond.jpg"}) {
-        tree.Write(file, "x");
-    }
-    tree.Write("sp/huge/file descriptions.desc", "");
-    std::filesystem::resize_file(tree.PathOf("sp/huge/file descriptions.desc"), 257u << 20);
-}
-
-const char NotRegular[] = "cannot be read: It is not a regular file.";
-
-const Invocation SpecialFileRows[] = {
-    {"find names a pipe and a device and goes on",
-     {"find", "pond", "sp"},
-     Compare::Exact,
-     "{F}/sp/c/pond.jpg: The pond after cleaning.\n",
-     std::string("qmdesc: The description file {F}/sp/a-fifo/file descriptions.desc ") + NotRegular,
-     0},
-    {"find of a device alone",
-     {"find", "pond", "sp/b-zero"},
-     Compare::Exact,
-     "",
-     std::string("qmdesc: The description file {F}/sp/b-zero/file descriptions.desc ") + NotRegular,
-     1},
-    {"show of a pipe",
-     {"show", "sp/a-fifo"},
-     Compare::Exact,
-     "",
-     std::string("qmdesc: The description file {F}/sp/a-fifo/file descriptions.desc ") + NotRegular,
-     2},
-    {"check of a device",
-     {"check", "sp/b-zero"},
-     Compare::Exact,
-     "",
-     std::string("qmdesc: The description file {F}/sp/b-zero/file descriptions.desc ") + NotRegular,
-     2},
-    {"set on a pipe",
-     {"set", "sp/a-fifo", "pond.jpg", "x"},
-     Compare::Exact,
-     "",
-     std::string("qmdesc: The description file {F}/sp/a-fifo/file descriptions.desc ") + NotRegular,
-     2},
-    {"relink on a device",
-     {"relink", "sp/b-zero", "a", "pond.jpg"},
-     Compare::Exact,
-     "",
-     std::string("qmdesc: The description file {F}/sp/b-zero/file descriptions.desc ") + NotRegular,
-     2},
-    {"import of a device",
-     {"import", "sp/c", "zero.csv"},
-     Compare::Exact,
-     "",
-     std::string("qmdesc: The file zero.csv ") + NotRegular,
-     2},
-    {"import --descript-ion of a pipe",
-     {"import", "--descript-ion", "sp/d"},
-     Compare::Exact,
-     "",
-     std::string("qmdesc: The file {F}/sp/d/descript.ion ") + NotRegular,
-     2},
-    {"import --descript-ion of a device",
-     {"import", "--descript-ion", "sp/e"},
-     Compare::Exact,
-     "",
-     std::string("qmdesc: The file {F}/sp/e/descript.ion ") + NotRegular,
-     2},
-    {"a file past the size limit is not read",
-     {"show", "sp/huge"},
-     Compare::Exact,
-     "",
-     "qmdesc: The description file {F}/sp/huge/file descriptions.desc cannot be read: It is larger than 256 "
-     "MB, the most the program reads.",
-     2},
-    {"a link to a description file is followed",
-     {"show", "sp/link"},
-     Compare::Contains,
-     "Folder {F}/sp/link: Pictures of the back garden.",
-     "",
-     0},
-};
-
-// Runs a verb's rows in order on a fresh tree of its own (with prepare's additions), each write row on
-// the file as the rows before left it, and checks each row's output, first error line, exit code and
-// file.
+// Runs a verb's rows in order on a fresh tree of its own, each write row on the file as the rows
+// before left it, and checks each row's output, first error line, exit code and file.
 template <size_t N>
-void RunRows(const Invocation (&rows)[N], void (*prepare)(QmdescTree&) = nullptr) {
+void RunRows(const Invocation (&rows)[N]) {
     QmdescTree tree;
-    if (prepare != nullptr) {
-        prepare(tree);
-    }
     for (const Invocation& c : rows) {
         std::vector<std::string> arguments;
         for (const std::string& argument : c.arguments) {
@@ -1003,8 +905,53 @@ TEST(Qmdesc, Check) {
     RunRows(CheckRows);
 }
 
+// Each verb on what is no regular file: a pipe as the description file (sp/fifo) and as descript.ion
+// (sp/d), links to /dev/zero (sp/zero, zero.csv), a file past the size limit that holds nothing
+// (sp/huge). find names them and goes on, through a link to a description file (sp/link) too.
 TEST(Qmdesc, SpecialFiles) {
-    RunRows(SpecialFileRows, MakeSpecialFiles);
+    TestFolder tree(false);
+    for (const char* folder : {"sp/c", "sp/d", "sp/fifo", "sp/huge", "sp/link", "sp/zero"}) {
+        std::filesystem::create_directories(tree.PathOf(folder));
+        tree.Write(std::string(folder) + "/pond.jpg", "x");
+    }
+    mkfifo(tree.PathOf("sp/fifo/file descriptions.desc").c_str(), 0644);
+    mkfifo(tree.PathOf("sp/d/descript.ion").c_str(), 0644);
+    std::filesystem::create_symlink("/dev/zero", tree.PathOf("sp/zero/file descriptions.desc"));
+    std::filesystem::create_symlink("/dev/zero", tree.PathOf("zero.csv"));
+    std::filesystem::create_symlink("../c/file descriptions.desc",
+                                    tree.PathOf("sp/link/file descriptions.desc"));
+    tree.Write("sp/c/file descriptions.desc", WorkedExampleBytes(tree.PathOf("sp/c")));
+    tree.Write("sp/huge/file descriptions.desc", "");
+    std::filesystem::resize_file(tree.PathOf("sp/huge/file descriptions.desc"), 257u << 20);
+    const std::string file = "qmdesc: The description file {F}/sp/",
+                      special = " cannot be read: It is not a regular file.";
+    const struct {
+        std::vector<std::string> arguments;
+        std::string out, error;
+        int code;
+    } cases[] = {
+        {{"find", "pond", "sp"},
+         "{F}/sp/c/pond.jpg: The pond after cleaning.\n{F}/sp/link/pond.jpg: The pond after cleaning.\n",
+         file + "fifo/file descriptions.desc" + special,
+         0},
+        {{"show", "sp/fifo"}, "", file + "fifo/file descriptions.desc" + special, 2},
+        {{"check", "sp/zero"}, "", file + "zero/file descriptions.desc" + special, 2},
+        {{"set", "sp/fifo", "pond.jpg", "x"}, "", file + "fifo/file descriptions.desc" + special, 2},
+        {{"relink", "sp/zero", "a", "pond.jpg"}, "", file + "zero/file descriptions.desc" + special, 2},
+        {{"import", "sp/c", "zero.csv"}, "", "qmdesc: The file zero.csv" + special, 2},
+        {{"import", "--descript-ion", "sp/d"}, "", "qmdesc: The file {F}/sp/d/descript.ion" + special, 2},
+        {{"show", "sp/huge"},
+         "",
+         file + "huge/file descriptions.desc cannot be read: It is larger than 256 MB, the most the program "
+                "reads.",
+         2},
+    };
+    for (const auto& c : cases) {
+        Output got = Qmdesc(tree.Path(), c.arguments);
+        EXPECT_EQ(got.out, WithTree(c.out, tree.Path())) << c.arguments[0];
+        EXPECT_EQ(got.firstError, WithTree(c.error, tree.Path())) << c.arguments[0];
+        EXPECT_EQ(got.code, c.code) << c.arguments[0];
+    }
 }
 
 TEST(Qmdesc, Arguments) {

@@ -396,13 +396,10 @@ TEST_F(DescriptionFileTest, ASaveNeverTouchesWhatWasInTheFolder) {
 }
 
 TEST_F(DescriptionFileTest, AFileTooLargeForMemoryIsRefused) {
-    if (sizeof(void*) != 4) {
-        GTEST_SKIP() << "only a 32-bit program runs out of address space for a file of 3 GB";
-    }
     WinFolder folder;
     OpenWorkedExample(folder);
     const VisibleState before = SeeState();
-    // A sparse file: 3 GB long, taking no room on the disk.
+    // A sparse file: 3 GB long, taking no room on the disk, refused by its size before it is read.
     HANDLE file = CreateFileA(folder.PathOf("huge.desc").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
@@ -415,7 +412,7 @@ TEST_F(DescriptionFileTest, AFileTooLargeForMemoryIsRefused) {
     AnswerMessageBox(IDOK, &box);
     OpenThroughSeam(folder.PathOf("huge.desc"));
     EXPECT_EQ(box.text, "The description file\n" + folder.PathOf("huge.desc") +
-                            "\ncannot be read:\nThere is not enough memory to read it.");
+                            "\ncannot be read:\nIt is larger than 256 MB, the most the program reads.");
     EXPECT_EQ(SeeState(), before);
 }
 
