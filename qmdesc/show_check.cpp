@@ -104,6 +104,73 @@ void ReportMarkersOutOfPlace(const std::string& text, bool& any, const std::set<
     }
 }
 
+// A name in one letter case, and the same without its last extension.
+std::wstring Folded(const std::string& name) {
+    return FoldedCase(WideOfUtf8(Utf8OfCodePage(name)));
+}
+std::wstring Stem(const std::wstring& name) {
+    size_t dot = name.rfind(L'.');
+    return dot == 0 || dot == std::wstring::npos ? name : name.substr(0, dot);
+}
+
+// The listed entries without a description that are most likely gone renamed: the same name but for
+// letter case or extension first, then one that holds the gone name's stem (of 3 letters or more); when
+// neither, and gone is the only stored entry gone, the one listed entry the file does not store, if
+// there is one alone. Suggestions only: names in the code page.
+std::vector<std::string> LikelyNewNames(const std::string& gone,
+                                        const std::vector<std::string>& undescribed,
+                                        const std::vector<std::string>& unstored,
+                                        size_t goneCount) {
+    std::wstring folded = Folded(gone), stem = Stem(folded);
+    std::vector<std::string> same, holding;
+    for (const std::string& name : undescribed) {
+        std::wstring candidate = Folded(name);
+        if (candidate == folded || Stem(candidate) == stem) {
+            same.push_back(name);
+        } else if (stem.size() >= 3 && candidate.find(stem) != std::wstring::npos) {
+            holding.push_back(name);
+        }
+    }
+    if (!same.empty()) {
+        return same;
+    }
+    if (!holding.empty() || goneCount != 1 || unstored.size() != 1) {
+        return holding;
+    }
+    return unstored;
+}
+
+// Says for each stored description whose entry is gone which listed entries it was likely renamed to,
+// with the relink command that would move it there.
+void ReportLikelyRenames(const std::string& path, bool& any) {
+    std::vector<std::string> gone, undescribed, unstored;
+    std::set<std::string> stored;
+    for (const CatalogueEntry& entry : StoredEntries()) {
+        stored.insert(entry.name);
+        if (!entry.exists && !entry.repeated && !entry.description.empty()) {
+            gone.push_back(entry.name);
+        }
+    }
+    for (const CatalogueEntry& entry : ShownEntries()) {
+        bool special =
+            entry.name == "." || entry.name == ".." || entry.name == CodePageOfUtf8(DescriptionFileName);
+        if (!special && entry.description.empty()) {
+            undescribed.push_back(entry.name);
+            if (stored.count(entry.name) == 0) {
+                unstored.push_back(entry.name);
+            }
+        }
+    }
+    for (const std::string& old : gone) {
+        for (const std::string& name : LikelyNewNames(old, undescribed, unstored, gone.size())) {
+            Report("Perhaps renamed: " + Utf8OfCodePage(old) + " to " + Utf8OfCodePage(name) +
+                       " (qmdesc relink \"" + path + "\" \"" + Utf8OfCodePage(old) + "\" \"" +
+                       Utf8OfCodePage(name) + "\" moves its description)",
+                   any);
+        }
+    }
+}
+
 }  // namespace
 
 int Check(const Request& request) {
@@ -127,6 +194,7 @@ int Check(const Request& request) {
             ReportMarkers(entry.description, "in the description of " + name, any, reported);
         }
     }
+    ReportLikelyRenames(request.operands.empty() ? "." : request.operands[0], any);
     ReportMarkers(FolderDescription, "in the folder description (qmdesc set PATH --folder TEXT replaces it)",
                   any, reported, Utf8OfCodePage(TrimText(FolderDescription)));
     std::unordered_map<std::string, int> shown;

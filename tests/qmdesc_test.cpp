@@ -86,9 +86,10 @@ Output Qmdesc(const std::string& folder,
 class QmdescTree : public TestFolder {
   public:
     QmdescTree() : TestFolder(false) {
-        for (const char* folder : {"garden", "odd", "faults", "tree/a", "tree/a-locked", "tree/broken",
-                                   "w/edit", "w/moved", "w/read-only", "w/fresh", "w/csv", "w/dion", "w/gbk",
-                                   "w/oem", "w/mark", "w/z\x1Az", "w/bad\xFF", "cut", "big/disk"}) {
+        for (const char* folder :
+             {"garden",  "odd",         "faults",    "tree/a", "tree/a-locked", "tree/broken", "w/edit",
+              "w/moved", "w/read-only", "w/fresh",   "w/csv",  "w/dion",        "w/gbk",       "w/oem",
+              "w/mark",  "w/z\x1Az",    "w/bad\xFF", "cut",    "big/disk",      "w/renamed"}) {
             std::filesystem::create_directories(PathOf(folder));
         }
         Write("garden/file descriptions.desc", WorkedExampleBytes(PathOf("garden")));
@@ -99,22 +100,39 @@ class QmdescTree : public TestFolder {
         Write("tree/a-locked/file descriptions.desc", WorkedExampleBytes(PathOf("tree/a-locked")));
         std::filesystem::create_directory(PathOf("tree/broken/file descriptions.desc"));
         std::filesystem::create_directory_symlink("..", PathOf("tree/a/up"));
-        for (const char* file : {"garden/pond.jpg",    "garden/tree.jpg",
-                                 "tree/a/pond.jpg",    "tree/a-locked/pond.jpg",
-                                 "odd/ blank .txt",    "odd/café.txt",
-                                 "odd/a,\"b\".txt",    "odd/<&\">.txt",
-                                 "faults/pond.jpg",    "faults/Ω.txt",
-                                 "faults/Σ.txt",       "w/edit/pond.jpg",
-                                 "w/moved/shed.txt",   "w/read-only/pond.jpg",
-                                 "w/fresh/a.txt",      "w/csv/tree.jpg",
-                                 "w/csv/pond.jpg",     "w/csv/README.TXT",
-                                 "w/dion/big oak.jpg", "w/dion/readme.txt",
-                                 "w/dion/café.txt",    "w/gbk/乗 a.txt",
-                                 "w/oem/café.txt",     "w/edit/z\x1A.txt",
-                                 "w/moved/z\x1A.txt",  "w/mark/a.txt",
-                                 "w/z\x1Az/a.txt",     "w/bad\xFF/a.txt",
-                                 "cut/a.txt",          "cut/b.txt",
-                                 "big/a.txt"}) {
+        for (const char* file : {"garden/pond.jpg",
+                                 "garden/tree.jpg",
+                                 "tree/a/pond.jpg",
+                                 "tree/a-locked/pond.jpg",
+                                 "odd/ blank .txt",
+                                 "odd/café.txt",
+                                 "odd/a,\"b\".txt",
+                                 "odd/<&\">.txt",
+                                 "faults/pond.jpg",
+                                 "faults/Ω.txt",
+                                 "faults/Σ.txt",
+                                 "w/edit/pond.jpg",
+                                 "w/moved/shed.txt",
+                                 "w/read-only/pond.jpg",
+                                 "w/fresh/a.txt",
+                                 "w/csv/tree.jpg",
+                                 "w/csv/pond.jpg",
+                                 "w/csv/README.TXT",
+                                 "w/dion/big oak.jpg",
+                                 "w/dion/readme.txt",
+                                 "w/dion/café.txt",
+                                 "w/gbk/乗 a.txt",
+                                 "w/oem/café.txt",
+                                 "w/edit/z\x1A.txt",
+                                 "w/moved/z\x1A.txt",
+                                 "w/mark/a.txt",
+                                 "w/z\x1Az/a.txt",
+                                 "w/bad\xFF/a.txt",
+                                 "cut/a.txt",
+                                 "cut/b.txt",
+                                 "big/a.txt",
+                                 "w/renamed/report 2024.docx",
+                                 "w/renamed/2024 beach trip.jpg"}) {
             Write(file, "x");
         }
         Write("odd/file descriptions.desc",
@@ -135,6 +153,8 @@ class QmdescTree : public TestFolder {
               "readme.txt,Read me\r\n");
         Write("bad.csv", "name,description\r\ntree.jpg,a\r\ntree.jpg,b\r\n\"bad\"x,y\r\npond.jpg,\"Ω\"\r\n");
         Write("w/bad\xFF/file descriptions.desc", "<folder_name>x</folder_name>" + Block("a.txt", "Apple"));
+        Write("w/renamed/file descriptions.desc",
+              "<folder_name>x</folder_name>" + Block("Report 2024.doc", "Q1") + Block("beach.jpg", "Sand"));
         Write("marker.csv", "name,description\r\ntree.jpg,\"x</file_description>\r\n</file>\"\r\n");
         Write("w/mark/descript.ion", "a.txt x</file>\r\n");
         Write("semicolons.csv", "name;description\r\ntree.jpg;\"Oak; old, tall\"\r\n");
@@ -407,13 +427,27 @@ const Invocation FindRows[] = {
 };
 
 const Invocation CheckRows[] = {
+    // The one entry gone and the one listed entry the file does not store: likely renamed.
     {"check reports what the next save drops",
      {"check", "garden"},
      Compare::Exact,
      "Not in the folder, dropped by the next save: shed plan.txt: Measurements for the shed.\n    Second "
-     "version.\n",
+     "version.\nPerhaps renamed: shed plan.txt to tree.jpg (qmdesc relink \"garden\" \"shed plan.txt\" "
+     "\"tree.jpg\" moves its description)\n",
      "",
      1},
+    {"check names a gone entry's likely new name: another case or extension, or its stem within",
+     {"check", "w/renamed"},
+     Compare::Exact,
+     "Not in the folder, dropped by the next save: Report 2024.doc: Q1\nNot in the folder, dropped by the "
+     "next save: beach.jpg: Sand\nPerhaps renamed: Report 2024.doc to report 2024.docx (qmdesc relink "
+     "\"w/renamed\" \"Report 2024.doc\" \"report 2024.docx\" moves its description)\nPerhaps renamed: "
+     "beach.jpg to 2024 beach trip.jpg (qmdesc relink \"w/renamed\" \"beach.jpg\" \"2024 beach trip.jpg\" "
+     "moves its description)\n",
+     "",
+     1,
+     false,
+     "w/renamed/file descriptions.desc"},
     {"check reports each fault",
      {"check", "faults"},
      Compare::Exact,
