@@ -39,18 +39,6 @@ std::string CsvField(const std::string& text) {
     return field + "\"";
 }
 
-// A description's line breaks as CR LF, as the description dialog stores them, for a spreadsheet.
-std::string CsvDescription(const std::string& text) {
-    std::string crlf;
-    for (char c : text) {
-        if (c == '\n' && (crlf.empty() || crlf.back() != '\r')) {
-            crlf += '\r';
-        }
-        crlf += c;
-    }
-    return crlf;
-}
-
 std::string CsvRow(std::initializer_list<std::string> fields) {
     std::string row;
     const char* separator = "";
@@ -184,6 +172,17 @@ std::string FoundCsvHead() {
 
 const char Utf8ByteOrderMark[] = "\xEF\xBB\xBF";
 
+std::string WithCrLfBreaks(const std::string& text) {
+    std::string crlf;
+    for (char c : text) {
+        if (c == '\n' && (crlf.empty() || crlf.back() != '\r')) {
+            crlf += '\r';
+        }
+        crlf += c;
+    }
+    return crlf;
+}
+
 std::string ShownOnTerminal(std::string_view utf8) {
     std::string shown;
     for (size_t i = 0; i < utf8.size(); ++i) {
@@ -241,7 +240,7 @@ std::string CatalogueText(Format format,
             out += withExists ? CsvRow({"name", "description", "exists"}) : CsvRow({"name", "description"});
             for (const CatalogueEntry& entry : entries) {
                 std::string name = Utf8OfCodePage(entry.name);
-                std::string description = CsvDescription(Utf8OfCodePage(entry.description));
+                std::string description = WithCrLfBreaks(Utf8OfCodePage(entry.description));
                 out += withExists ? CsvRow({name, description, YesNo(entry.exists)})
                                   : CsvRow({name, description});
             }
@@ -267,7 +266,7 @@ std::string FoundText(Format format, const std::string& folder, const CatalogueE
     switch (format) {
         case Format::Csv:
             return (first ? FoundCsvHead() : "") +
-                   CsvRow({folder, name, CsvDescription(Utf8OfCodePage(entry.description)),
+                   CsvRow({folder, name, WithCrLfBreaks(Utf8OfCodePage(entry.description)),
                            YesNo(entry.exists)});
         case Format::Json:
             return (first ? "[\n  " : ",\n  ") +

@@ -29,6 +29,9 @@ std::string CatalogueText(Format format,
 std::string FoundText(Format format, const std::string& folder, const CatalogueEntry& entry, bool first);
 std::string FoundTail(Format format, bool found);
 
+// The text with every LF not after a CR made CR LF, as the description dialog stores a line break.
+std::string WithCrLfBreaks(const std::string& text);
+
 // Text for a terminal: every control character but a line break or a tab shown as an escape (\x1B,
 // \u009B), so that a name cannot carry terminal escape sequences to the screen.
 std::string ShownOnTerminal(std::string_view utf8);

@@ -183,13 +183,7 @@ bool StoredText(const std::string& utf8, std::string& text) {
     if (!ExactCodePageOfUtf8(utf8, bytes)) {
         return false;
     }
-    text.clear();
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) {
-            text += '\r';
-        }
-        text += bytes[i];
-    }
+    text = WithCrLfBreaks(bytes);
     return true;
 }
 
