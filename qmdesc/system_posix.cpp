@@ -221,6 +221,7 @@ const char PathSeparators[] = "/";
 const char PathSeparator = '/';
 const bool NamesIgnoreCase = false;
 const bool StoresFolderPath = false;
+std::string WatchStopEventName;
 
 std::string ReadStandardInput() {
     std::string text;
