@@ -20,7 +20,7 @@ namespace {
 
 // A burst ends when nothing has changed for this long, or this long after it began, so that a rename
 // reaches the file within a second and a thousand renames make one save of each folder.
-constexpr int QuietMilliseconds = 100;
+constexpr int QuietMilliseconds = 30;
 constexpr int LongestBurstMilliseconds = 500;
 
 // One folder of the watched trees.
