@@ -16,7 +16,8 @@ const bool LoneHalfMeansLost = true;
 namespace {
 
 // A folder's pending ReadDirectoryChangesW: each folder has a small buffer until it changes, so that a
-// tree of thousands of folders costs little, and a large one from then on, so that a burst fits.
+// tree of thousands of folders costs little, and a large one from then on, so that a burst fits (Wine
+// gives what came since the last read only when all of it fits).
 struct DirectoryWatch {
     OVERLAPPED overlapped = {};  // first: the completion routine is given its address
     HANDLE folder = INVALID_HANDLE_VALUE;
@@ -24,10 +25,41 @@ struct DirectoryWatch {
     bool closing = false;        // StopWatching closed it: the aborted read's completion frees it
     unsigned oldNameCookie = 0;  // a rename's old name at the end of the last read, waiting for its new name
     DWORD size = 0;
-    std::unique_ptr<DWORD[]> buffer;
+    BYTE* buffer = nullptr;
 };
 
 constexpr DWORD FirstBufferBytes = 16 * 1024, BusyBufferBytes = 256 * 1024, LargestBufferBytes = 1024 * 1024;
+
+// The first buffers come in slabs of pages of their own, which the system makes real only when a change
+// is written to them: a heap would write its own header into each, one page of every folder's buffer.
+std::vector<BYTE*> FreeFirstBuffers;
+
+BYTE* TakeBuffer(DWORD size) {
+    constexpr DWORD slab = 64 * FirstBufferBytes;
+    if (size != FirstBufferBytes) {
+        return static_cast<BYTE*>(VirtualAlloc(nullptr, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    }
+    if (FreeFirstBuffers.empty()) {
+        BYTE* pages =
+            static_cast<BYTE*>(VirtualAlloc(nullptr, slab, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+        for (DWORD at = 0; pages != nullptr && at < slab; at += FirstBufferBytes) {
+            FreeFirstBuffers.push_back(pages + at);
+        }
+        if (FreeFirstBuffers.empty()) {
+            return nullptr;
+        }
+    }
+    BYTE* buffer = FreeFirstBuffers.back();
+    FreeFirstBuffers.pop_back();
+    return buffer;
+}
+
+void GiveBackBuffer(BYTE* buffer, DWORD size) {
+    if (buffer == nullptr) {
+        return;
+    }
+    size == FirstBufferBytes ? FreeFirstBuffers.push_back(buffer) : void(VirtualFree(buffer, 0, MEM_RELEASE));
+}
 
 std::unordered_map<int, DirectoryWatch*> Watches;
 int NextWatch = 1;
@@ -41,6 +73,7 @@ bool Read(DirectoryWatch* watch);
 void WINAPI Completed(DWORD error, DWORD bytes, OVERLAPPED* overlapped) {
     DirectoryWatch* watch = reinterpret_cast<DirectoryWatch*>(overlapped);
     if (watch->closing) {
+        GiveBackBuffer(watch->buffer, watch->size);
         delete watch;
         return;
     }
@@ -53,7 +86,7 @@ void WINAPI Completed(DWORD error, DWORD bytes, OVERLAPPED* overlapped) {
         Pending.push_back({watch->id, ChangeKind::FolderGone, "", 0});
         return;
     } else {
-        const BYTE* at = reinterpret_cast<const BYTE*>(watch->buffer.get());
+        const BYTE* at = watch->buffer;
         for (;;) {
             const FILE_NOTIFY_INFORMATION* record = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(at);
             FolderChange change{
@@ -89,9 +122,12 @@ void WINAPI Completed(DWORD error, DWORD bytes, OVERLAPPED* overlapped) {
         }
         grown = bytes > watch->size / 2 ? LargestBufferBytes : std::max(watch->size, BusyBufferBytes);
     }
-    if (grown != watch->size) {
+    // Where a larger buffer cannot be had, the one it has goes on.
+    BYTE* larger = grown != watch->size ? TakeBuffer(grown) : nullptr;
+    if (larger != nullptr) {
+        GiveBackBuffer(watch->buffer, watch->size);
+        watch->buffer = larger;
         watch->size = grown;
-        watch->buffer.reset(new DWORD[grown / sizeof(DWORD)]);
     }
     if (!Read(watch)) {
         Pending.push_back({watch->id, ChangeKind::FolderGone, "", 0});
@@ -99,7 +135,7 @@ void WINAPI Completed(DWORD error, DWORD bytes, OVERLAPPED* overlapped) {
 }
 
 bool Read(DirectoryWatch* watch) {
-    return ReadDirectoryChangesW(watch->folder, watch->buffer.get(), watch->size, FALSE,
+    return ReadDirectoryChangesW(watch->folder, watch->buffer, watch->size, FALSE,
                                  FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME, nullptr,
                                  &watch->overlapped, Completed) != 0;
 }
@@ -149,10 +185,11 @@ int WatchFolder(const std::string& path, std::string& reason) {
     watch->folder = folder;
     watch->id = NextWatch++;
     watch->size = FirstBufferBytes;
-    watch->buffer.reset(new DWORD[FirstBufferBytes / sizeof(DWORD)]);
-    if (!Read(watch)) {
+    watch->buffer = TakeBuffer(FirstBufferBytes);
+    if (watch->buffer == nullptr || !Read(watch)) {
         reason = SystemErrorText(GetLastError());
         CloseHandle(folder);
+        GiveBackBuffer(watch->buffer, watch->size);
         delete watch;
         return -1;
     }

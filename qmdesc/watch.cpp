@@ -32,6 +32,8 @@ struct WatchedFolder {
     // described: the names it holds as its notifications tell (code page), from its listing at the last
     // look; a name listed that this lacks, or one this has that is gone, is a change never reported
     std::unordered_set<std::string> seen;
+    // described: what tells its described entries from every other file, at the last look
+    std::unordered_map<std::string, EntryIdentity> identities;
 };
 
 std::vector<WatchedFolder> Folders;  // a folder no longer watched keeps its slot, with watch -1
@@ -55,66 +57,6 @@ void NoteListing(int folder, const std::vector<std::string>& names) {
     watched.seen.clear();
     if (watched.described) {
         watched.seen.insert(names.begin(), names.end());
-    }
-}
-
-// Watches the folder name of parent (-1: the full path name) and every folder below it; names on
-// standard error each that cannot be watched. The watch is placed before the folder is listed, so that
-// nothing made in between is missed.
-void WatchTree(int parent, const std::string& name) {
-    std::vector<std::pair<int, std::string>> pending{{parent, name}};
-    while (!pending.empty()) {
-        auto [above, folderName] = pending.back();
-        pending.pop_back();
-        if (above >= 0 && Subfolders.count({above, folderName}) != 0) {
-            continue;
-        }
-        std::string path = above < 0 ? folderName : ShownPath(PathOf(above), folderName), reason;
-        int watch = WatchFolder(path, reason);
-        std::vector<std::string> names, subfolders;
-        if (watch < 0 || !ChangeCurrentFolder(path, &reason, PathForm::Exact) ||
-            !ListFolder(names, &subfolders, reason)) {
-            ReportProblem(ProblemLine("The folder", path, "cannot be watched", reason));
-            if (watch >= 0) {
-                StopWatching(watch);
-            }
-            continue;
-        }
-        // A folder reached twice (a FOLDER given inside another) is watched once.
-        if (FolderOfWatch.count(watch) != 0) {
-            continue;
-        }
-        int folder = static_cast<int>(Folders.size());
-        Folders.push_back({above, folderName, watch, false, {}});
-        FolderOfWatch[watch] = folder;
-        if (above >= 0) {
-            Subfolders[{above, folderName}] = folder;
-        }
-        NoteListing(folder, names);
-        for (std::string& subfolder : subfolders) {
-            pending.emplace_back(folder, std::move(subfolder));
-        }
-    }
-}
-
-// Stops watching the folder and every folder below it.
-void ForgetTree(int folder) {
-    std::vector<int> pending{folder};
-    while (!pending.empty()) {
-        int next = pending.back();
-        pending.pop_back();
-        WatchedFolder& watched = Folders[next];
-        if (watched.watch < 0) {
-            continue;
-        }
-        StopWatching(watched.watch);
-        FolderOfWatch.erase(watched.watch);
-        watched.watch = -1;
-        Subfolders.erase({watched.parent, watched.name});
-        for (auto below = Subfolders.lower_bound({next, std::string()});
-             below != Subfolders.end() && below->first.first == next; ++below) {
-            pending.push_back(below->second);
-        }
     }
 }
 
@@ -297,10 +239,98 @@ void DropCarried(int folder, const std::vector<Carried*>& departing) {
     }
 }
 
+// The identity of the current directory's entry of that name (code page).
+bool IdentityOfName(const std::string& name, EntryIdentity& identity) {
+    return IdentityOfEntry(CoreFileName(Utf8OfCodePage(name)), identity);
+}
+
+// Notes the loaded folder, the current directory, as it is now: its listing, and the identities of the
+// entries that have a description.
+void NoteLook(int folder, const Descriptions& descriptions) {
+    NoteListing(folder, std::vector<std::string>(FolderFiles.begin(), FolderFiles.begin() + FileCount));
+    WatchedFolder& watched = Folders[folder];
+    watched.identities.clear();
+    for (int i = 0; watched.described && i < FileCount; ++i) {
+        auto description = descriptions.find(FolderFiles[i]);
+        EntryIdentity identity;
+        if (description != descriptions.end() && !TrimText(description->second).empty() &&
+            IdentityOfName(FolderFiles[i], identity)) {
+            watched.identities[FolderFiles[i]] = identity;
+        }
+    }
+}
+
+// Watches the folder name of parent (-1: the full path name) and every folder below it; names on
+// standard error each that cannot be watched. The watch is placed before the folder is listed, so that
+// nothing made in between is missed.
+void WatchTree(int parent, const std::string& name) {
+    std::vector<std::pair<int, std::string>> pending{{parent, name}};
+    while (!pending.empty()) {
+        auto [above, folderName] = pending.back();
+        pending.pop_back();
+        if (above >= 0 && Subfolders.count({above, folderName}) != 0) {
+            continue;
+        }
+        std::string path = above < 0 ? folderName : ShownPath(PathOf(above), folderName), reason;
+        int watch = WatchFolder(path, reason);
+        std::vector<std::string> names, subfolders;
+        if (watch < 0 || !ChangeCurrentFolder(path, &reason, PathForm::Exact) ||
+            !ListFolder(names, &subfolders, reason)) {
+            ReportProblem(ProblemLine("The folder", path, "cannot be watched", reason));
+            if (watch >= 0) {
+                StopWatching(watch);
+            }
+            continue;
+        }
+        // A folder reached twice (a FOLDER given inside another) is watched once.
+        if (FolderOfWatch.count(watch) != 0) {
+            continue;
+        }
+        int folder = static_cast<int>(Folders.size());
+        Folders.push_back({above, folderName, watch, false, {}, {}});
+        FolderOfWatch[watch] = folder;
+        if (above >= 0) {
+            Subfolders[{above, folderName}] = folder;
+        }
+        NoteListing(folder, names);
+        LoadedFile file;
+        std::unordered_set<std::string> listed;
+        if (Folders[folder].described && LoadPath(path, FileUse::Show, file)) {
+            NoteLook(folder, DescriptionsOfTables(listed));
+        }
+        for (std::string& subfolder : subfolders) {
+            pending.emplace_back(folder, std::move(subfolder));
+        }
+    }
+}
+
+// Stops watching the folder and every folder below it.
+void ForgetTree(int folder) {
+    std::vector<int> pending{folder};
+    while (!pending.empty()) {
+        int next = pending.back();
+        pending.pop_back();
+        WatchedFolder& watched = Folders[next];
+        if (watched.watch < 0) {
+            continue;
+        }
+        StopWatching(watched.watch);
+        FolderOfWatch.erase(watched.watch);
+        watched.watch = -1;
+        Subfolders.erase({watched.parent, watched.name});
+        for (auto below = Subfolders.lower_bound({next, std::string()});
+             below != Subfolders.end() && below->first.first == next; ++below) {
+            pending.push_back(below->second);
+        }
+    }
+}
+
 // Compares the folder's listing with the names its notifications told of, once a burst has ended in
 // quiet or when the system lost some (renames whose notifications are still to come are no loss): a new
 // name without a description takes the one of a stored name that went without a word, when exactly one
 // did and exactly one came; otherwise the names are said on standard error. Then notes the listing.
+// Where the system gives file identities, every name that came pairs with the one that went as the same
+// file.
 void Reconcile(int folder, const FolderPlan& plan, bool quiet) {
     std::string path = PathOf(folder);
     WatchedFolder& watched = Folders[folder];
@@ -333,13 +363,46 @@ void Reconcile(int folder, const FolderPlan& plan, bool quiet) {
             came.push_back(name);
         }
     }
-    std::vector<std::string> names(FolderFiles.begin(), FolderFiles.begin() + FileCount);
-    if (missing.size() == 1 && came.size() == 1) {
-        std::swap(descriptions[came[0]], descriptions[missing[0]]);
-        if (WriteDescriptions(file, descriptions)) {
-            SayMoved(missing[0], path, came[0], path);
+    // A name that came pairs with the one that went as the same file, whatever their number. One that
+    // went whose identity was noted and matches none was deleted. Of the others, one pairs with one.
+    std::vector<std::pair<std::string, std::string>> pairs;
+    std::map<std::pair<uint64_t, uint64_t>, std::string> wentAs;
+    std::vector<std::string> unknown;
+    for (const std::string& name : missing) {
+        auto known = watched.identities.find(name);
+        if (known != watched.identities.end()) {
+            wentAs[{known->second.volume, known->second.index}] = name;
+        } else {
+            unknown.push_back(name);
         }
-    } else if (!missing.empty() && !came.empty()) {
+    }
+    std::vector<std::string> unmatched;
+    for (const std::string& name : came) {
+        EntryIdentity identity;
+        auto went =
+            IdentityOfName(name, identity) ? wentAs.find({identity.volume, identity.index}) : wentAs.end();
+        if (went != wentAs.end()) {
+            pairs.emplace_back(went->second, name);
+            wentAs.erase(went);
+        } else {
+            unmatched.push_back(name);
+        }
+    }
+    missing = unknown;
+    came = unmatched;
+    if (missing.size() == 1 && came.size() == 1) {
+        pairs.emplace_back(missing[0], came[0]);
+        missing.clear();
+    }
+    for (const auto& [went, came] : pairs) {
+        std::swap(descriptions[came], descriptions[went]);
+    }
+    if (!pairs.empty() && WriteDescriptions(file, descriptions)) {
+        for (const auto& [went, came] : pairs) {
+            SayMoved(went, path, came, path);
+        }
+    }
+    if (!missing.empty() && !came.empty()) {
         auto listing = [](const std::vector<std::string>& some) {
             std::string text;
             for (const std::string& name : some) {
@@ -352,7 +415,21 @@ void Reconcile(int folder, const FolderPlan& plan, bool quiet) {
             " came without a rename reported: the descriptions stay where they are (qmdesc check \"" + path +
             "\" names the likely new names)");
     }
-    NoteListing(folder, names);
+    // Once all is quiet the listing is what the folder holds; before, renames whose notifications are
+    // still to come (or lost) would vanish from the comparison, so only the pairs are noted.
+    if (quiet || !watched.described) {
+        NoteLook(folder, descriptions);
+        return;
+    }
+    for (const auto& [went, came] : pairs) {
+        watched.seen.erase(went);
+        watched.seen.insert(came);
+        auto known = watched.identities.find(went);
+        if (known != watched.identities.end()) {
+            watched.identities[came] = known->second;
+            watched.identities.erase(went);
+        }
+    }
 }
 
 // Pairs the notifications of a burst: a rename's two halves by their cookie, then a removal and an
@@ -485,12 +562,13 @@ void HandleBurst(const std::vector<FolderChange>& changes, bool quiet, std::set<
             plans[happening.kind == Happening::Removed ? happening.from : happening.to];
             continue;
         }
-        // The names each folder holds as its notifications tell; a rename's half alone tells nothing.
-        if (happening.kind != Happening::Added && !happening.halfLost) {
+        // The names each folder holds as its renames tell. A removal and an addition are left for the
+        // comparison with the listing to judge by identity: Wine reports some renames so.
+        if (happening.kind == Happening::Moved) {
             Folders[happening.from].seen.erase(oldName);
-        }
-        if (happening.kind != Happening::Removed && !happening.halfLost && Folders[happening.to].described) {
-            Folders[happening.to].seen.insert(newName);
+            if (Folders[happening.to].described) {
+                Folders[happening.to].seen.insert(newName);
+            }
         }
         if (happening.kind == Happening::Moved && happening.from == happening.to) {
             plans[happening.from].steps.emplace_back(oldName, newName);
