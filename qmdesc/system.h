@@ -84,3 +84,7 @@ std::string CoreFileName(const std::string& utf8);
 // to walk into: never "." or "..", a symbolic link, a junction or any other reparse point. False, with
 // the system's words in reason, when it cannot be listed.
 bool ListFolder(std::vector<std::string>& names, std::vector<std::string>* subfolders, std::string& reason);
+
+// Windows: the name of an event that, once set, stops watch as Ctrl+C does (the windowless starter's Stop);
+// empty: only the console's signals stop it.
+extern std::string WatchStopEventName;
