@@ -10,7 +10,7 @@
 int main(int argc, char** argv) {
     std::vector<std::string> arguments = ArgumentsInUtf8(argc, argv);
     if (arguments.size() == 1 && arguments[0] == "--stop") {
-        return StopWatching();
+        return StopWatcher();
     }
     if (arguments.size() == 1 && arguments[0] == "--log") {
         return OpenWatchLog();
@@ -24,5 +24,5 @@ int main(int argc, char** argv) {
                                                     : RemoveFromSearchPath(folder, machine, reason);
         return done ? 0 : 2;
     }
-    return StartWatching(arguments);
+    return StartWatcher(arguments);
 }

@@ -125,7 +125,7 @@ std::string QuotedList(const std::vector<std::string>& folders) {
 
 }  // namespace
 
-int StartWatching(const std::vector<std::string>& folders) {
+int StartWatcher(const std::vector<std::string>& folders) {
     std::wstring logFolder = LogFolder();
     if (logFolder.empty()) {
         return 2;
@@ -166,7 +166,7 @@ int StartWatching(const std::vector<std::string>& folders) {
     return code;
 }
 
-int StopWatching() {
+int StopWatcher() {
     HANDLE watcher = OpenMutexW(SYNCHRONIZE, FALSE, WatcherMutexName);
     if (watcher == nullptr) {
         return 0;
