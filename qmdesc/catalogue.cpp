@@ -95,6 +95,15 @@ std::vector<CatalogueEntry> StoredEntries() {
 
 const char DescriptionFileName[] = "file descriptions.desc";
 
+bool IsDescriptionFileName(const std::string& name) {
+    if (!NamesIgnoreCase) {
+        return name == DescriptionFileName;
+    }
+    std::string_view wanted = DescriptionFileName;
+    return std::equal(name.begin(), name.end(), wanted.begin(), wanted.end(),
+                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+}
+
 std::string ShownPath(const std::string& folder, const std::string& name) {
     return JoinedPath(folder, name, PathSeparator);
 }

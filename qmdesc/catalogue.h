@@ -68,6 +68,9 @@ std::string ProblemLine(const std::string& what,
 // The name of the description file in a folder that qmdesc is given.
 extern const char DescriptionFileName[];
 
+// True when name is the description file's, in the letter case the file system tells apart.
+bool IsDescriptionFileName(const std::string& name);
+
 // folder and name joined as qmdesc shows paths.
 std::string ShownPath(const std::string& folder, const std::string& name);
 

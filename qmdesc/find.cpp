@@ -128,16 +128,6 @@ class Progress {
     size_t width_ = 0;
 };
 
-// True when name is the description file's, in the letter case the file system tells apart.
-bool IsDescriptionFileName(const std::string& name) {
-    if (!NamesIgnoreCase) {
-        return name == DescriptionFileName;
-    }
-    std::string_view wanted = DescriptionFileName;
-    return std::equal(name.begin(), name.end(), wanted.begin(), wanted.end(),
-                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
-}
-
 // One walk of find: what it looks for, how far it got and whether it found anything.
 class Search {
   public:

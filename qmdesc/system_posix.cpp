@@ -220,9 +220,8 @@ long long MillisecondsNow() {
 const char PathSeparators[] = "/";
 const char PathSeparator = '/';
 const bool NamesIgnoreCase = false;
-std::string WatchStopEventName;
-
 const bool StoresFolderPath = false;
+std::string WatchStopEventName;
 
 std::string ReadStandardInput() {
     std::string text;

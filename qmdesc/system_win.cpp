@@ -200,8 +200,6 @@ long long MillisecondsNow() {
 const char PathSeparators[] = "\\/";
 const char PathSeparator = '\\';
 const bool NamesIgnoreCase = true;
-std::string WatchStopEventName;
-
 const bool StoresFolderPath = true;
 
 std::string ReadStandardInput() {

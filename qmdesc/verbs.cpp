@@ -7,6 +7,7 @@
 #include "qmdesc/find.h"
 #include "qmdesc/show_check.h"
 #include "qmdesc/system.h"
+#include "qmdesc/watch.h"
 #include "qmdesc/writes.h"
 #include "resources/version.h"
 
@@ -102,6 +103,9 @@ const Verb Verbs[] = {
      "                      writes the folder's descript.ion (--encoding utf8: UTF-8; --overwrite: over\n"
      "                      one that exists)\n",
      {{"export", 0, false, "ansi utf8"}}},
+    {"watch", Watch, 0, 1, static_cast<size_t>(-1), "FOLDER...", "watch FOLDER...",
+     "  watch FOLDER...     until Ctrl+C, moves each description with its entry when any program renames\n"
+     "                      it, or moves it to another folder below the FOLDERs; one line for each move\n"},
 };
 
 // One option of the command line.

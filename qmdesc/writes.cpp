@@ -107,27 +107,24 @@ std::string Counted(std::initializer_list<std::pair<size_t, const char*>> counts
     return line.empty() ? "nothing changed" : line;
 }
 
-// Writes the tables back over the file as the window program's Save does: the folder's entries in
-// listing order, then, unless dropGone, the stored descriptions of entries that are gone, in file order
-// and named on standard error; dropped, a stored name whose block goes (a description moved as it is,
-// whatever it holds). Refuses a file another program changed since it was read, and new text the file
-// would not read back as it stands (MisreadNewText). Once written, says on standard error what was done,
-// counted as Counted counts, with the gone entries' descriptions kept or dropped. Returns the exit code.
-int WriteCatalogue(const LoadedFile& file,
-                   bool dropGone,
-                   const std::string& done,
-                   const std::string& dropped = std::string()) {
+}  // namespace
+
+int WriteCatalogue(const LoadedFile& file, const GoneEntries& goneEntries, const std::string& done) {
     std::vector<std::string> names(FolderFiles.begin(), FolderFiles.begin() + FileCount);
     std::vector<std::string> descriptions(FolderDescriptions.begin(), FolderDescriptions.begin() + FileCount);
     std::string notes;  // said once the file is written, since a failed write keeps and drops nothing
     size_t gone = 0;
-    for (CatalogueEntry& entry : StoredEntries()) {
+    const std::vector<std::string>& dropped = goneEntries.dropped;
+    std::vector<CatalogueEntry> stored = StoredEntries();
+    stored.insert(stored.end(), goneEntries.added.begin(), goneEntries.added.end());
+    for (CatalogueEntry& entry : stored) {
         // Only the first block of a name counts, as when the file is read.
-        if (entry.repeated || entry.exists || entry.description.empty() || entry.name == dropped) {
+        if (entry.repeated || entry.exists || entry.description.empty() ||
+            std::find(dropped.begin(), dropped.end(), entry.name) != dropped.end()) {
             continue;
         }
         ++gone;
-        if (dropGone) {
+        if (goneEntries.drop) {
             notes += "qmdesc: dropped the description of " + Utf8OfCodePage(entry.name) +
                      ", which is not in the folder\n";
             continue;
@@ -143,7 +140,8 @@ int WriteCatalogue(const LoadedFile& file,
         StoresFolderPath || file.isNew ? CodePageOfUtf8(file.folder) : file.storedFolderName;
     std::string bytes = FormatDescriptionFile(folderName, FolderDescription, names, descriptions,
                                               static_cast<int>(names.size()));
-    std::vector<std::string> misread = MisreadNewText(bytes, file, folderName, names, descriptions, dropped);
+    std::string moved = dropped.size() == 1 ? dropped[0] : std::string();
+    std::vector<std::string> misread = MisreadNewText(bytes, file, folderName, names, descriptions, moved);
     if (!misread.empty()) {
         for (const std::string& why : misread) {
             ReportProblem(why + ", which the description file cannot hold as text");
@@ -168,13 +166,18 @@ int WriteCatalogue(const LoadedFile& file,
         ReportProblem(ProblemLine("The description file", file.path, "cannot be written", reason));
         return 2;
     }
-    WriteError(notes + "qmdesc: " + done +
-               (gone == 0
-                    ? ""
-                    : "; of entries not in the folder " + Counted({{gone, dropGone ? "dropped" : "kept"}})) +
-               "\n");
+    // watch says what it did in its own words.
+    if (!done.empty()) {
+        WriteError(notes + "qmdesc: " + done +
+                   (gone == 0 ? ""
+                              : "; of entries not in the folder " +
+                                    Counted({{gone, goneEntries.drop ? "dropped" : "kept"}})) +
+                   "\n");
+    }
     return 0;
 }
+
+namespace {
 
 // The description as the description dialog stores it: every line break CR LF. False when the code
 // page cannot hold the text.
@@ -324,7 +327,7 @@ int ApplyRows(const std::vector<ImportedRow>& rows,
     for (auto& [index, text] : changes) {
         FolderDescriptions[index] = std::move(text);
     }
-    return WriteCatalogue(file, request.Has(DropGone), done);
+    return WriteCatalogue(file, {request.Has(DropGone), {}, {}}, done);
 }
 
 }  // namespace
@@ -453,7 +456,8 @@ int SetDescription(const Request& request) {
     }
     bool removed = TrimText(text).empty();
     description = removed ? std::string() : text;
-    return WriteCatalogue(file, request.Has(DropGone), Counted({{!removed, "set"}, {removed, "removed"}}));
+    return WriteCatalogue(file, {request.Has(DropGone), {}, {}},
+                          Counted({{!removed, "set"}, {removed, "removed"}}));
 }
 
 int Relink(const Request& request) {
@@ -486,5 +490,5 @@ int Relink(const Request& request) {
         return 2;
     }
     FolderDescriptions[index] = description;
-    return WriteCatalogue(file, request.Has(DropGone), Counted({{1, "relinked"}}), oldName);
+    return WriteCatalogue(file, {request.Has(DropGone), {oldName}, {}}, Counted({{1, "relinked"}}));
 }

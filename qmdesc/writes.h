@@ -4,6 +4,10 @@
 // are gone unless told to drop it.
 #pragma once
 
+#include <string>
+#include <vector>
+
+#include "qmdesc/catalogue.h"
 #include "qmdesc/verbs.h"
 
 // qmdesc set PATH NAME TEXT ("-" for standard input): sets one entry's description; an empty text
@@ -21,3 +25,18 @@ int Import(const Request& request);
 // qmdesc export --descript-ion PATH: writes the folder's descript.ion from its description file.
 // Returns the exit code.
 int ExportDescriptIon(const Request& request);
+
+// What a write does with the stored descriptions of entries the folder no longer lists: keeps them,
+// unless drop, but for those named in dropped (descriptions moved as they are); added are kept besides.
+struct GoneEntries {
+    bool drop = false;
+    std::vector<std::string> dropped;
+    std::vector<CatalogueEntry> added;
+};
+
+// Writes the tables back over the loaded file as the window program's Save does: the folder's entries
+// in listing order, then the gone entries' descriptions as goneEntries says, in file order. Refuses a
+// file another program changed since it was read, and new text the file would not read back as it
+// stands. Once written, says done on standard error with what was kept or dropped (nothing when done is
+// empty). Returns the exit code.
+int WriteCatalogue(const LoadedFile& file, const GoneEntries& goneEntries, const std::string& done);
