@@ -24,6 +24,10 @@ struct FolderChange {
     unsigned cookie = 0;  // the same for the two halves of one rename
 };
 
+// True where a rename's half alone means the other half was lost (Windows reports both halves of every
+// rename within a folder); false where it means an entry moved in from, or out to, a folder not watched.
+extern const bool LoneHalfMeansLost;
+
 // Opens the system's notifications and takes Ctrl+C and the stop signals (SIGINT, SIGTERM; Windows:
 // Ctrl+C, Ctrl+Break, closing the console, and WatchStopEventName) from now on. False, with why.
 bool StartNotifications(std::string& reason);

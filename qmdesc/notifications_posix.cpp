@@ -12,6 +12,8 @@
 
 #include "store/folder_enum.h"
 
+const bool LoneHalfMeansLost = false;
+
 namespace {
 
 int Notifications = -1;

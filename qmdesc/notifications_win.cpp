@@ -11,6 +11,8 @@
 
 std::string WatchStopEventName;
 
+const bool LoneHalfMeansLost = true;
+
 namespace {
 
 // A folder's pending ReadDirectoryChangesW: each folder has a small buffer until it changes, so that a

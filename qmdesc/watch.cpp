@@ -130,6 +130,8 @@ struct Happening {
 struct FolderPlan {
     std::vector<std::pair<std::string, std::string>> steps;  // renames in it, in order; ("", name): made
     std::set<std::string> explained;  // names made or deleted, whose coming or going no rename explains
+    std::set<std::string> halfCame;   // new names of renames whose old name the system lost
+    std::set<std::string> renamedTo;  // the new names of its renames
     bool lost = false;                // the system dropped notifications of it
 };
 
@@ -295,9 +297,10 @@ void DropCarried(int folder, const std::vector<Carried*>& departing) {
     }
 }
 
-// Compares the folder's listing with its file: a new name without a description takes the one of a
-// stored name that went missing since the last look, when exactly one did and exactly one came, and
-// neither was made or deleted; otherwise the names are said on standard error. Then notes the listing.
+// Where the system lost notifications of the folder, compares its listing with its file: a new name
+// without a description takes the one of a stored name that went missing since the last look, when
+// exactly one did and exactly one came, and neither was made or deleted; otherwise the names are said on
+// standard error. Renames whose notifications are still to come are no loss. Then notes the listing.
 void Reconcile(int folder, const FolderPlan& plan) {
     std::string path = PathOf(folder);
     WatchedFolder& watched = Folders[folder];
@@ -313,17 +316,19 @@ void Reconcile(int folder, const FolderPlan& plan) {
     std::unordered_set<std::string> listed;
     Descriptions descriptions = DescriptionsOfTables(listed);
     std::vector<std::string> missing, came;
-    if (watched.described) {
+    if (watched.described && (plan.lost || !plan.halfCame.empty())) {
         for (const CatalogueEntry& entry : StoredEntries()) {
             if (!entry.exists && !entry.repeated && !entry.description.empty() &&
-                watched.seen.count(entry.name) != 0 && plan.explained.count(entry.name) == 0) {
+                (watched.seen.count(entry.name) != 0 || plan.renamedTo.count(entry.name) != 0) &&
+                plan.explained.count(entry.name) == 0) {
                 missing.push_back(entry.name);
             }
         }
         for (int i = 0; i < FileCount; ++i) {
             const std::string& name = FolderFiles[i];
-            if (watched.seen.count(name) == 0 && TrimText(FolderDescriptions[i]).empty() &&
-                plan.explained.count(name) == 0 && !IsDescriptionFileName(name)) {
+            bool unexplained = plan.lost ? watched.seen.count(name) == 0 && plan.explained.count(name) == 0
+                                         : plan.halfCame.count(name) != 0;
+            if (unexplained && TrimText(FolderDescriptions[i]).empty() && !IsDescriptionFileName(name)) {
                 came.push_back(name);
             }
         }
@@ -391,7 +396,8 @@ std::vector<Happening> PairedChanges(const std::vector<FolderChange>& changes, s
             halves.erase(half);
             continue;
         }
-        bool renamed = change.kind == ChangeKind::RenamedFrom || change.kind == ChangeKind::RenamedTo;
+        bool renamed = LoneHalfMeansLost &&
+                       (change.kind == ChangeKind::RenamedFrom || change.kind == ChangeKind::RenamedTo);
         if (change.kind == ChangeKind::Added || change.kind == ChangeKind::RenamedTo) {
             happenings.push_back({Happening::Added, -1, "", folder, change.name, renamed});
         } else {
@@ -481,6 +487,7 @@ void HandleBurst(const std::vector<FolderChange>& changes) {
         }
         if (happening.kind == Happening::Moved && happening.from == happening.to) {
             plans[happening.from].steps.emplace_back(oldName, newName);
+            plans[happening.from].renamedTo.insert(newName);
         } else if (happening.kind == Happening::Moved) {
             plans[happening.from];
             plans[happening.to];
@@ -488,9 +495,7 @@ void HandleBurst(const std::vector<FolderChange>& changes) {
         } else if (happening.kind == Happening::Added) {
             FolderPlan& plan = plans[happening.to];
             plan.steps.emplace_back("", newName);
-            if (!happening.halfLost) {
-                plan.explained.insert(newName);
-            }
+            (happening.halfLost ? plan.halfCame : plan.explained).insert(newName);
         } else if (!happening.halfLost) {
             plans[happening.from].explained.insert(oldName);
         } else {

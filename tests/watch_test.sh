@@ -1,0 +1,151 @@
+#!/usr/bin/env bash
+# qmdesc watch as in: watch_test.sh QMDESC. Natively it takes inotify's notifications; given a .exe it
+# runs under Wine and takes ReadDirectoryChangesW's. The renames and moves are made from this side, one
+# row of the table at a time, and after each the description files are compared byte for byte with what
+# the writer lays out for the descriptions expected. Then a burst of 1,000 renames, notifications the
+# system drops while the watcher is stopped with SIGSTOP, and the stop signal.
+set -euo pipefail
+source "$(dirname "$0")/../scripts/lib.sh"
+# Names and descriptions are bytes of code page 1252 in the files: sed takes them byte for byte.
+export LC_ALL=C
+exe=$(readlink -f "$1")
+loader=()
+if [[ $exe == *.exe ]]; then
+    use_wine
+    loader=("$(wine_loader_for "$exe")") || { checked; exit; }
+fi
+work=$(mktemp -d "$root/build/watch-test.XXXXXX")
+watcher=""
+trap '[ -z "$watcher" ] || kill -KILL "$watcher" 2>/dev/null; [ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
+t=$work/t
+# A path as the program takes it: Windows' own for the exe.
+shown() { if [ ${#loader[@]} -gt 0 ]; then echo "Z:${1//\//\\}"; else echo "$1"; fi; }
+q() { timeout -k 5 60 "${loader[@]}" "$exe" "$@"; }
+
+# A description file as the writer lays it out: the folder's name and description, then a block for
+# each NAME=TEXT in the order given.
+layout() {
+    printf '<?xml version="1.0"?>\r\n\r\n<file_description_data>\r\n\r\n<folder_name>%s</folder_name>\r\n\r\n<folder_description>\r\n%s\r\n</folder_description>\r\n\r\n' "$1" "$2"
+    shift 2
+    for block in "$@"; do
+        printf '<file>\r\n<file_name>%s</file_name>\r\n<file_description>\r\n%s\r\n</file_description>\r\n</file>\r\n\r\n' "${block%%=*}" "${block#*=}"
+    done
+    printf '</file_description_data>'
+}
+# True when FOLDER's description file holds exactly the NAME=TEXT given, laid out as the writer lays it
+# out (in the order the file has them: the folder's listing order); says what it holds otherwise.
+holds() {
+    local file="$1/file descriptions.desc" name folder description
+    shift
+    declare -A expected=()
+    for block in "$@"; do expected[${block%%=*}]=${block#*=}; done
+    folder=$(sed -n 's/^<folder_name>\(.*\)<\/folder_name>\r$/\1/p' "$file" 2>/dev/null)
+    description=$(sed -n '/^<folder_description>\r$/{n;s/\r$//;p;q}' "$file" 2>/dev/null)
+    local ordered=()
+    while IFS= read -r name; do
+        ordered+=("$name=${expected[$name]-(none expected)}")
+    done < <(sed -n 's/^<file_name>\(.*\)<\/file_name>\r$/\1/p' "$file" 2>/dev/null)
+    if [ ${#ordered[@]} -eq $# ] && cmp -s <(layout "$folder" "$description" "${ordered[@]}") "$file"; then
+        return 0
+    fi
+    echo "  $file holds: $(tr -d '\r' <"$file" 2>/dev/null | grep -A2 '<file_name>' | grep -v -- '--\|file_description' | paste -sd' ')" >&2
+    return 1
+}
+# Waits for the watcher to take what was done and write it: a second and a half, well past its burst.
+settle() { sleep 1.5; }
+
+mkdir -p "$t/A/sub" "$t/B" "$t/C"
+for name in a.jpg b.jpg c.jpg d.jpg e.jpg f.jpg g.jpg "two words.txt" "$(printf '\xc3\xa9t\xc3\xa9 photo.jpg')" sub/deep.jpg B/x.jpg; do
+    case $name in B/*) touch "$t/$name" ;; *) touch "$t/A/$name" ;; esac
+done
+layout X "Folder A" a.jpg=Alpha b.jpg=Beta c.jpg=Gamma d.jpg=Delta e.jpg=Epsilon f.jpg=Phi g.jpg=Gee \
+    sub=Subfolder "two words.txt=Two" "$(printf '\xe9t\xe9 photo.jpg')=Summer" >"$t/A/file descriptions.desc"
+layout X "Folder sub" deep.jpg=Deep >"$t/A/sub/file descriptions.desc"
+layout X "Folder B" x.jpg=Ex >"$t/B/file descriptions.desc"
+
+# Not under timeout, which would take the signals meant for it.
+"${loader[@]}" "$exe" watch "$(shown "$t")" >"$work/out" 2>"$work/err" &
+watcher=$!
+for _ in $(seq 100); do grep -q '^qmdesc: watching' "$work/err" 2>/dev/null && break; sleep 0.2; done
+check "watch starts and says how many folders it watches ($(head -1 "$work/err"))" \
+    "$(verdict "grep -qx 'qmdesc: watching 5 folders; descriptions follow renamed and moved entries until Ctrl+C' \"\$work/err\"")"
+
+A=$(shown "$t/A") B=$(shown "$t/B") C=$(shown "$t/C")
+sep=/ && [ ${#loader[@]} -gt 0 ] && sep='\'
+ete=$(printf '\xe9t\xe9 photo.jpg') aout=$(printf 'ao\xfbt.jpg')
+rest=("d.jpg=Delta" "e.jpg=Epsilon" "f.jpg=Phi" "g.jpg=Gee" "two words.txt=Two" "$ete=Summer")
+# A row: what it is; the shell command that renames or moves (run in $t); the lines standard output and
+# standard error must gain, "¶" between lines; and the checks of the files afterwards.
+rows=(
+    "a rename in a folder|mv A/a.jpg A/a2.jpg|Moved the description of a.jpg to a2.jpg in $A||holds A a2.jpg=Alpha b.jpg=Beta c.jpg=Gamma sub=Subfolder \"\${rest[@]}\""
+    "a folder entry renamed|mv A/sub A/sub2|Moved the description of sub to sub2 in $A||holds A a2.jpg=Alpha b.jpg=Beta c.jpg=Gamma sub2=Subfolder \"\${rest[@]}\""
+    "a rename inside the renamed folder|mv A/sub2/deep.jpg A/sub2/deeper.jpg|Moved the description of deep.jpg to deeper.jpg in $A${sep}sub2||holds A/sub2 deeper.jpg=Deep"
+    "a move to a folder with a description file|mv A/b.jpg B/|Moved the description of b.jpg in $A to b.jpg in $B||holds B x.jpg=Ex b.jpg=Beta && holds A a2.jpg=Alpha c.jpg=Gamma sub2=Subfolder \"\${rest[@]}\""
+    "a move to a folder without one|mv A/c.jpg C/|Moved the description of c.jpg in $A to c.jpg in $C||holds C c.jpg=Gamma && holds A a2.jpg=Alpha sub2=Subfolder \"\${rest[@]}\""
+    "a rename onto a described name|mv A/e.jpg A/f.jpg||qmdesc: e.jpg was renamed to f.jpg in $A, which has a description already: both stay where they are|holds A a2.jpg=Alpha sub2=Subfolder \"\${rest[@]}\""
+    "a deletion|rm A/g.jpg|||holds A a2.jpg=Alpha sub2=Subfolder \"\${rest[@]}\""
+    "the description file renamed and back|mv 'B/file descriptions.desc' B/kept.desc && sleep 0.8 && mv B/kept.desc 'B/file descriptions.desc'|||holds B x.jpg=Ex b.jpg=Beta"
+    "a change by another program, then a rename|q set \"\$A\" 'two words.txt' Changed 2>\"\$work/set.err\"  && mv 'A/two words.txt' 'A/three words.txt'|Moved the description of two words.txt to three words.txt in $A||holds A a2.jpg=Alpha sub2=Subfolder d.jpg=Delta e.jpg=Epsilon f.jpg=Phi g.jpg=Gee 'three words.txt=Changed' \"\$ete=Summer\""
+    "a name outside ASCII|mv A/été\\ photo.jpg A/août.jpg|Moved the description of été photo.jpg to août.jpg in $A||holds A a2.jpg=Alpha sub2=Subfolder d.jpg=Delta e.jpg=Epsilon f.jpg=Phi g.jpg=Gee 'three words.txt=Changed' \"\$aout=Summer\""
+    "a rename in a folder made while watching|mkdir A/new && touch A/new/n.jpg && q set \"\$A${sep}new\" n.jpg Nu 2>/dev/null && sleep 0.8 && mv A/new/n.jpg A/new/n2.jpg|Moved the description of n.jpg to n2.jpg in $A${sep}new||holds A/new n2.jpg=Nu"
+    "a folder moved to another watched folder, and a rename in it|mv A/sub2 B/ && sleep 0.8 && mv B/sub2/deeper.jpg B/sub2/deepest.jpg|Moved the description of sub2 in $A to sub2 in $B¶Moved the description of deeper.jpg to deepest.jpg in $B${sep}sub2||holds B x.jpg=Ex b.jpg=Beta sub2=Subfolder && holds B/sub2 deepest.jpg=Deep"
+)
+# Inotify pairs a move's two names; Windows reports a move between folders as a removal and an addition,
+# paired only by the same name.
+[ ${#loader[@]} -gt 0 ] || rows+=("a move under a new name|mv A/d.jpg B/d2.jpg|Moved the description of d.jpg in $A to d2.jpg in $B||holds B x.jpg=Ex b.jpg=Beta sub2=Subfolder d2.jpg=Delta")
+for row in "${rows[@]}"; do
+    IFS='|' read -r what action outs errs files <<<"$row"
+    outs=${outs//¶/$'\n'}
+    out_before=$(wc -l <"$work/out") err_before=$(wc -l <"$work/err")
+    (cd "$t" && eval "$action") || check "$what: the renames were made" no
+    settle
+    got_out=$(tail -n +$((out_before + 1)) "$work/out")
+    got_err=$(tail -n +$((err_before + 1)) "$work/err")
+    check "$what: prints '$outs' (got '$got_out') and on standard error '$errs' (got '$got_err')" \
+        "$(verdict "[ \"\$got_out\" = \"\$outs\" ] && [ \"\$got_err\" = \"\$errs\" ]")"
+    check "$what: the description files" "$(verdict "cd \"\$t\" && $files")"
+done
+
+# A burst: 1,000 renames in one folder within about a second; every description follows, once.
+mkdir -p "$t/E"
+(cd "$t/E" && printf 'name,description\r\n' >../e.csv && for i in $(seq 1000); do : >"f$i.jpg" && printf 'f%d.jpg,D%d\r\n' "$i" "$i" >>../e.csv; done)
+q import "$(shown "$t/E")" "$(shown "$t/e.csv")" 2>/dev/null
+rm "$t/e.csv"
+settle
+out_before=$(wc -l <"$work/out")
+python3 -c 'import os; [os.rename("%s/f%d.jpg" % (os.sys.argv[1], i), "%s/g%d.jpg" % (os.sys.argv[1], i)) for i in range(1, 1001)]' "$t/E"
+for _ in $(seq 40); do [ "$(tail -n +$((out_before + 1)) "$work/out" | wc -l)" -ge 1000 ] && break; sleep 0.25; done
+settle
+expected=()
+for i in $(seq 1000); do expected+=("g$i.jpg=D$i"); done
+check "a burst of 1,000 renames: each description follows, none lost or doubled" "$(verdict "holds \"\$t/E\" \"\${expected[@]}\"")"
+
+# Notifications dropped: the watcher stopped while more renames are made than the system keeps (inotify's
+# queue, 16,384 events; under Wine the folder's buffer), the described z.jpg renamed through them all. Let
+# go on, it says so, names the folder and pairs z.jpg with the one new name that came.
+mkdir -p "$t/F" && touch "$t/F/z.jpg" && q set "$(shown "$t/F")" z.jpg Zed 2>/dev/null
+settle
+err_before=$(wc -l <"$work/err")
+stopped=$watcher
+[ ${#loader[@]} -eq 0 ] || stopped=$(pgrep -f "$(basename "$exe") watch" | head -1)
+kill -STOP "$stopped"
+python3 -c 'import os, sys
+d = sys.argv[1]; names = ["z.jpg"] + ["t%d.jpg" % i for i in range(12000)] + ["z2.jpg"]
+for old, new in zip(names, names[1:]): os.rename(os.path.join(d, old), os.path.join(d, new))' "$t/F"
+kill -CONT "$stopped"
+for _ in $(seq 40); do grep -q "^  $(shown "$t/F")\$" "$work/err" && break; sleep 0.25; done
+settle
+got_err=$(tail -n +$((err_before + 1)) "$work/err")
+check "dropped notifications are said, with the folder (got: $got_err)" \
+    "$(verdict "grep -qxF 'qmdesc: the system dropped change notifications: renames in these folders may have been missed (qmdesc check FOLDER names the likely new names):' <<<\"\$got_err\" && grep -qxF \"  \$(shown \"\$t/F\")\" <<<\"\$got_err\"")"
+check "after them the one name that went is paired with the one that came" "$(verdict "holds \"\$t/F\" z2.jpg=Zed")"
+
+# The stop signal (Wine: Ctrl+C, as SIGINT becomes): exit 0, after saying so.
+signal=TERM && [ ${#loader[@]} -eq 0 ] || signal=INT
+kill -$signal "$watcher"
+rc=0
+wait "$watcher" || rc=$?
+watcher=""
+check "SIG$signal stops watch with exit 0 (exit $rc, last line: $(tail -1 "$work/err"))" \
+    "$(verdict "[ $rc -eq 0 ] && [ \"\$(tail -1 \"\$work/err\")\" = 'qmdesc: watch stopped' ]")"
+checked
