@@ -135,8 +135,10 @@ SectionEnd
 ; longer than this installer's strings would be cut short here.
 Section /o "Add qmdesc to the PATH" SecPath
     ExecWait '"$INSTDIR\qmdescw.exe" --add-to-path machine "$INSTDIR"' $0
-    StrCmp $0 0 +2
+    StrCmp $0 0 +3
         MessageBox MB_OK|MB_ICONEXCLAMATION "qmdesc could not be added to the PATH." /SD IDOK
+        Return
+    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "OnPath" 1
 SectionEnd
 
 ; The optional parts that were not chosen are taken off again: an upgrade can turn them off.
@@ -148,6 +150,7 @@ Section "-Unchosen parts"
     ${EndIf}
     ${IfNot} ${SectionIsSelected} ${SecPath}
         ExecWait '"$INSTDIR\qmdescw.exe" --remove-from-path machine "$INSTDIR"'
+        DeleteRegValue HKLM "${UNINSTALL_KEY}" "OnPath"
     ${EndIf}
 SectionEnd
 
@@ -162,8 +165,8 @@ FunctionEnd
 !insertmacro RemoveWatchMenu ""
 !insertmacro RemoveWatchMenu "un."
 
-; /WATCH and /PATH on the command line choose the optional parts, silently too; an upgrade keeps the
-; watch at sign-in that the last install set up.
+; /WATCH and /PATH on the command line choose the optional parts, silently too; an upgrade keeps those
+; the last install set up.
 Function .onInit
     ${GetParameters} $R0
     ClearErrors
@@ -176,8 +179,12 @@ Function .onInit
     path:
     ClearErrors
     ${GetOptions} $R0 "/PATH" $R1
-    IfErrors +2
+    IfErrors 0 path_chosen
+    ReadRegDWORD $R1 HKLM "${UNINSTALL_KEY}" "OnPath"
+    StrCmp $R1 1 0 done
+    path_chosen:
         !insertmacro SelectSection ${SecPath}
+    done:
 FunctionEnd
 
 ; Removes exactly what the installer put down; the folder goes only when nothing else was left in it.
