@@ -71,6 +71,10 @@ endif()
 # The set-up's install step, against stand-ins for apt-get and dpkg.
 add_test(NAME install_step COMMAND ${CMAKE_SOURCE_DIR}/tests/install_step_test.sh)
 
+# qmdesc watch natively (inotify): its table of renames and moves, a burst, dropped notifications, the stop.
+add_test(NAME watch COMMAND ${CMAKE_SOURCE_DIR}/tests/watch_test.sh $<TARGET_FILE:qmdesc>)
+set_tests_properties(watch PROPERTIES TIMEOUT 300)
+
 # The program that ships, checked as a file: no Wine needed.
 if(QUILLMARK_SHIPPED_EXE)
     add_test(NAME shipped_exe_i686 COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-exe ${QUILLMARK_SHIPPED_EXE})
@@ -81,6 +85,9 @@ endif()
 if(QUILLMARK_QMDESC_EXE)
     add_test(NAME qmdesc_wine COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-qmdesc ${QUILLMARK_QMDESC_EXE})
     set_tests_properties(qmdesc_wine PROPERTIES RESOURCE_LOCK wine TIMEOUT 300)
+    # The same table of watch under Wine (ReadDirectoryChangesW).
+    add_test(NAME watch_wine COMMAND ${CMAKE_SOURCE_DIR}/tests/watch_test.sh ${QUILLMARK_QMDESC_EXE})
+    set_tests_properties(watch_wine PROPERTIES RESOURCE_LOCK wine TIMEOUT 300)
     # qmdescw.exe beside it: the windowless watcher's log, its one instance and --stop, and the PATH edit.
     get_filename_component(qmdesc_dir ${QUILLMARK_QMDESC_EXE} DIRECTORY)
     add_test(NAME qmdescw_wine COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-qmdescw ${qmdesc_dir}/qmdescw.exe)

@@ -27,7 +27,7 @@ struct DirectoryWatch {
     std::unique_ptr<DWORD[]> buffer;
 };
 
-constexpr DWORD FirstBufferBytes = 1024, BusyBufferBytes = 256 * 1024, LargestBufferBytes = 1024 * 1024;
+constexpr DWORD FirstBufferBytes = 16 * 1024, BusyBufferBytes = 256 * 1024, LargestBufferBytes = 1024 * 1024;
 
 std::unordered_map<int, DirectoryWatch*> Watches;
 int NextWatch = 1;

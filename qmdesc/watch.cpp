@@ -20,7 +20,7 @@ namespace {
 
 // A burst ends when nothing has changed for this long, or this long after it began, so that a rename
 // reaches the file within a second and a thousand renames make one save of each folder.
-constexpr int QuietMilliseconds = 100;
+constexpr int QuietMilliseconds = 30;
 constexpr int LongestBurstMilliseconds = 500;
 
 // One folder of the watched trees.
@@ -28,8 +28,10 @@ struct WatchedFolder {
     int parent = -1;   // its folder in Folders; -1 for a FOLDER given
     std::string name;  // its name in its parent, UTF-8; for a FOLDER given, its full path
     int watch = -1;
-    bool described = false;                // it held a description file at the last look
-    std::unordered_set<std::string> seen;  // described: the names it listed at the last look (code page)
+    bool described = false;  // it held a description file at the last look
+    // described: the names it holds as its notifications tell (code page), from its listing at the last
+    // look; a name listed that this lacks, or one this has that is gone, is a change never reported
+    std::unordered_set<std::string> seen;
 };
 
 std::vector<WatchedFolder> Folders;  // a folder no longer watched keeps its slot, with watch -1
@@ -129,10 +131,8 @@ struct Happening {
 // What a burst asks of one folder's description file.
 struct FolderPlan {
     std::vector<std::pair<std::string, std::string>> steps;  // renames in it, in order; ("", name): made
-    std::set<std::string> explained;  // names made or deleted, whose coming or going no rename explains
-    std::set<std::string> halfCame;   // new names of renames whose old name the system lost
-    std::set<std::string> renamedTo;  // the new names of its renames
-    bool lost = false;                // the system dropped notifications of it
+    std::set<std::string> halfCame;  // new names of renames whose old name the system lost
+    bool lost = false;               // the system dropped notifications of it
 };
 
 // A description carried from one folder to another.
@@ -300,16 +300,20 @@ void DropCarried(int folder, const std::vector<Carried*>& departing) {
     }
 }
 
-// Where the system lost notifications of the folder, compares its listing with its file: a new name
-// without a description takes the one of a stored name that went missing since the last look, when
-// exactly one did and exactly one came, and neither was made or deleted; otherwise the names are said on
-// standard error. Renames whose notifications are still to come are no loss. Then notes the listing.
-void Reconcile(int folder, const FolderPlan& plan) {
+// Compares the folder's listing with the names its notifications told of, once a burst has ended in
+// quiet or when the system lost some (renames whose notifications are still to come are no loss): a new
+// name without a description takes the one of a stored name that went without a word, when exactly one
+// did and exactly one came; otherwise the names are said on standard error. Then notes the listing.
+void Reconcile(int folder, const FolderPlan& plan, bool quiet) {
     std::string path = PathOf(folder);
     WatchedFolder& watched = Folders[folder];
     if (!HoldsDescriptionFile(path)) {
         watched.described = false;
         watched.seen.clear();
+        return;
+    }
+    bool compare = watched.described && (quiet || plan.lost || !plan.halfCame.empty());
+    if (watched.described && !compare) {
         return;
     }
     LoadedFile file;
@@ -319,21 +323,17 @@ void Reconcile(int folder, const FolderPlan& plan) {
     std::unordered_set<std::string> listed;
     Descriptions descriptions = DescriptionsOfTables(listed);
     std::vector<std::string> missing, came;
-    if (watched.described && (plan.lost || !plan.halfCame.empty())) {
-        for (const CatalogueEntry& entry : StoredEntries()) {
-            if (!entry.exists && !entry.repeated && !entry.description.empty() &&
-                (watched.seen.count(entry.name) != 0 || plan.renamedTo.count(entry.name) != 0) &&
-                plan.explained.count(entry.name) == 0) {
-                missing.push_back(entry.name);
-            }
+    for (const CatalogueEntry& entry : compare ? StoredEntries() : std::vector<CatalogueEntry>()) {
+        if (!entry.exists && !entry.repeated && !entry.description.empty() &&
+            watched.seen.count(entry.name) != 0) {
+            missing.push_back(entry.name);
         }
-        for (int i = 0; i < FileCount; ++i) {
-            const std::string& name = FolderFiles[i];
-            bool unexplained = plan.lost ? watched.seen.count(name) == 0 && plan.explained.count(name) == 0
-                                         : plan.halfCame.count(name) != 0;
-            if (unexplained && TrimText(FolderDescriptions[i]).empty() && !IsDescriptionFileName(name)) {
-                came.push_back(name);
-            }
+    }
+    for (int i = 0; compare && i < FileCount; ++i) {
+        const std::string& name = FolderFiles[i];
+        if (watched.seen.count(name) == 0 && TrimText(FolderDescriptions[i]).empty() &&
+            !IsDescriptionFileName(name)) {
+            came.push_back(name);
         }
     }
     std::vector<std::string> names(FolderFiles.begin(), FolderFiles.begin() + FileCount);
@@ -356,7 +356,6 @@ void Reconcile(int folder, const FolderPlan& plan) {
             "\" names the likely new names)");
     }
     NoteListing(folder, names);
-    watched.seen.insert(DescriptionFileName);
 }
 
 // Pairs the notifications of a burst: a rename's two halves by their cookie, then a removal and an
@@ -474,8 +473,9 @@ void FollowFolders(const std::vector<Happening>& happenings) {
 }
 
 // Does what one burst of notifications asks: descriptions moved within folders and, destination first,
-// between them; then each folder it touched compared with its file.
-void HandleBurst(const std::vector<FolderChange>& changes) {
+// between them; then each folder it touched compared with its file. Adds the folders it touched to
+// touched.
+void HandleBurst(const std::vector<FolderChange>& changes, bool quiet, std::set<int>& touched) {
     std::set<int> lost;
     std::vector<Happening> happenings = PairedChanges(changes, lost);
     FollowFolders(happenings);
@@ -488,9 +488,15 @@ void HandleBurst(const std::vector<FolderChange>& changes) {
             plans[happening.kind == Happening::Removed ? happening.from : happening.to];
             continue;
         }
+        // The names each folder holds as its notifications tell; a rename's half alone tells nothing.
+        if (happening.kind != Happening::Added && !happening.halfLost) {
+            Folders[happening.from].seen.erase(oldName);
+        }
+        if (happening.kind != Happening::Removed && !happening.halfLost && Folders[happening.to].described) {
+            Folders[happening.to].seen.insert(newName);
+        }
         if (happening.kind == Happening::Moved && happening.from == happening.to) {
             plans[happening.from].steps.emplace_back(oldName, newName);
-            plans[happening.from].renamedTo.insert(newName);
         } else if (happening.kind == Happening::Moved) {
             plans[happening.from];
             plans[happening.to];
@@ -498,9 +504,9 @@ void HandleBurst(const std::vector<FolderChange>& changes) {
         } else if (happening.kind == Happening::Added) {
             FolderPlan& plan = plans[happening.to];
             plan.steps.emplace_back("", newName);
-            (happening.halfLost ? plan.halfCame : plan.explained).insert(newName);
-        } else if (!happening.halfLost) {
-            plans[happening.from].explained.insert(oldName);
+            if (happening.halfLost) {
+                plan.halfCame.insert(newName);
+            }
         } else {
             plans[happening.from];
         }
@@ -552,7 +558,8 @@ void HandleBurst(const std::vector<FolderChange>& changes) {
         if (plan.lost && Folders[folder].described) {
             missed.push_back(PathOf(folder));
         }
-        Reconcile(folder, plan);
+        Reconcile(folder, plan, quiet);
+        touched.insert(folder);
     }
     if (!missed.empty()) {
         std::string folders;
@@ -602,10 +609,11 @@ int Watch(const Request& request) {
     WriteError("qmdesc: watching " + std::to_string(FolderOfWatch.size()) +
                " folders; descriptions follow renamed and moved entries until Ctrl+C\n");
     std::vector<FolderChange> changes;
+    std::set<int> unsettled;  // folders of bursts cut short, to compare with their files once all is quiet
     long long first = 0, latest = 0;
     for (;;) {
         long long now = MillisecondsNow();
-        int wait = -1;
+        int wait = unsettled.empty() ? -1 : QuietMilliseconds;
         if (!changes.empty()) {
             long long end = std::min(latest + QuietMilliseconds, first + LongestBurstMilliseconds);
             wait = static_cast<int>(std::max(0LL, end - now));
@@ -619,11 +627,29 @@ int Watch(const Request& request) {
                 continue;
             }
         }
-        if (!changes.empty() && (waited != Waited::Changes || now - first >= LongestBurstMilliseconds ||
-                                 waited == Waited::Stopped)) {
-            HandleBurst(changes);
-            changes.clear();
-            first = 0;
+        if (!changes.empty()) {
+            // A burst cut short while changes still come keeps a rename's old name at its end for the
+            // next one, where its new name will be.
+            std::vector<FolderChange> next;
+            bool cut = waited != Waited::Stopped && now - latest < QuietMilliseconds;
+            while (cut && !changes.empty() && changes.back().kind == ChangeKind::RenamedFrom) {
+                next.insert(next.begin(), std::move(changes.back()));
+                changes.pop_back();
+            }
+            std::set<int> touched;
+            HandleBurst(changes, !cut, touched);
+            for (int folder : touched) {
+                cut ? void(unsettled.insert(folder)) : void(unsettled.erase(folder));
+            }
+            changes = std::move(next);
+            first = changes.empty() ? 0 : now;
+        } else if (waited == Waited::TimedOut) {
+            for (int folder : unsettled) {
+                if (Folders[folder].watch >= 0) {
+                    Reconcile(folder, FolderPlan(), true);
+                }
+            }
+            unsettled.clear();
         }
         if (waited == Waited::Stopped) {
             break;

@@ -6,8 +6,8 @@
 # system drops while the watcher is stopped with SIGSTOP, and the stop signal.
 set -euo pipefail
 source "$(dirname "$0")/../scripts/lib.sh"
-# Names and descriptions are bytes of code page 1252 in the files: sed takes them byte for byte.
-export LC_ALL=C
+# Wine takes the names of Linux files in the locale's encoding: a UTF-8 one, as a desktop's.
+export LC_ALL=C.UTF-8
 exe=$(readlink -f "$1")
 loader=()
 if [[ $exe == *.exe ]]; then
@@ -39,6 +39,8 @@ holds() {
     shift
     declare -A expected=()
     for block in "$@"; do expected[${block%%=*}]=${block#*=}; done
+    # Names and descriptions are bytes of code page 1252 in the files: sed takes them byte for byte.
+    local LC_ALL=C
     folder=$(sed -n 's/^<folder_name>\(.*\)<\/folder_name>\r$/\1/p' "$file" 2>/dev/null)
     description=$(sed -n '/^<folder_description>\r$/{n;s/\r$//;p;q}' "$file" 2>/dev/null)
     local ordered=()
@@ -48,7 +50,7 @@ holds() {
     if [ ${#ordered[@]} -eq $# ] && cmp -s <(layout "$folder" "$description" "${ordered[@]}") "$file"; then
         return 0
     fi
-    echo "  $file holds: $(tr -d '\r' <"$file" 2>/dev/null | grep -A2 '<file_name>' | grep -v -- '--\|file_description' | paste -sd' ')" >&2
+    echo "  $file holds: $(tr -d '\r' <"$file" 2>/dev/null | grep -A2 '<file_name>' | grep -v -- '--\|file_description' | paste -sd' ' | cut -c1-300)" >&2
     return 1
 }
 # Waits for the watcher to take what was done and write it: a second and a half, well past its burst.
