@@ -88,6 +88,10 @@ if(QUILLMARK_QMDESC_EXE)
     # The same table of watch under Wine (ReadDirectoryChangesW).
     add_test(NAME watch_wine COMMAND ${CMAKE_SOURCE_DIR}/tests/watch_test.sh ${QUILLMARK_QMDESC_EXE})
     set_tests_properties(watch_wine PROPERTIES RESOURCE_LOCK wine TIMEOUT 300)
+    # qmdescw.exe beside it: the windowless watcher's log, its one instance and --stop, and the PATH edit.
+    get_filename_component(qmdesc_dir ${QUILLMARK_QMDESC_EXE} DIRECTORY)
+    add_test(NAME qmdescw_wine COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-qmdescw ${qmdesc_dir}/qmdescw.exe)
+    set_tests_properties(qmdescw_wine PROPERTIES RESOURCE_LOCK wine TIMEOUT 300)
 endif()
 
 # A short run of each fuzzer that scripts/test built (the reader's longest); scripts/fuzz runs them longer.

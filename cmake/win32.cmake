@@ -42,6 +42,13 @@ target_link_options(quillmark PRIVATE ${STATIC_FLAGS} -Wl,--no-insert-timestamp 
 target_link_libraries(qmdesc_lib PUBLIC shell32)
 target_link_options(qmdesc PRIVATE ${STATIC_FLAGS} -Wl,--no-insert-timestamp $<$<NOT:$<CONFIG:Debug>>:-s>)
 
+# qmdescw.exe: qmdesc watch started without a console window (at sign-in, from the Start menu), its lines
+# in a log; and the installer's PATH edit.
+add_executable(qmdescw WIN32 qmdesc/main_windowless.cpp qmdesc/watch_starter_win.cpp qmdesc/search_path_win.cpp)
+target_link_libraries(qmdescw PRIVATE qmdesc_lib user32 advapi32)
+target_compile_options(qmdescw PRIVATE -Wall -Wextra)
+target_link_options(qmdescw PRIVATE ${STATIC_FLAGS} -Wl,--no-insert-timestamp $<$<NOT:$<CONFIG:Debug>>:-s>)
+
 # GoogleTest built from its source (libgtest-dev installs it in /usr/src/googletest).
 set(GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest's source folder, built for the cross build")
 set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)

@@ -167,7 +167,10 @@ void MoveWithin(int folder, const FolderPlan& plan, std::vector<Carried*> arrivi
     std::unordered_set<std::string> listed;
     Descriptions descriptions = DescriptionsOfTables(listed);
     std::vector<std::pair<std::string, std::string>> moved;
-    for (const auto& [oldName, newName] : plan.steps) {
+    for (const auto& step : plan.steps) {
+        // Named, not bound: clang before C++20 takes no structured binding into a lambda.
+        const std::string& oldName = step.first;
+        const std::string& newName = step.second;
         std::string& to = descriptions[newName];
         if (oldName.empty()) {
             auto away = std::find_if(moved.rbegin(), moved.rend(),
