@@ -4,11 +4,16 @@
 # file (20 renames), a burst of 1,000 renames in one folder, from the last until every description has
 # followed, and one
 # import of the same 1,000 changes, the processor time of five idle seconds (under Wine with wineserver's),
-# and the start over a tree of 10,000 folders against find over it, in time and peak memory.
+# and the start over a tree of 10,000 folders against find over it, in time and peak memory (under Wine,
+# of the program's process alone).
 set -euo pipefail
+source "$(dirname "$0")/../scripts/lib.sh"
 exe=$1 dir=$2
 loader=()
-[[ $exe != *.exe ]] || loader=("$WINE64")
+if [[ $exe == *.exe ]]; then
+    use_wine
+    loader=("$(wine_loader_for "$exe")")
+fi
 shown() { if [ ${#loader[@]} -gt 0 ]; then echo "Z:${1//\//\\}"; else echo "$1"; fi; }
 now() { date +%s%N; }
 ms() { echo $((($2 - $1) / 1000000)); }
