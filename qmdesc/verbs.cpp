@@ -53,8 +53,9 @@ const Verb Verbs[] = {
      "    --stored          also the stored descriptions whose entry is gone\n"
      "    --format F        text (default), csv or json\n"},
     {"check", Check, 0, 0, 1, "one PATH", "check [PATH]",
-     "  check [PATH]        what to know before the next save: descriptions whose entry is gone, names\n"
-     "                      stored twice, marker text, Ctrl+Z bytes, names the code page spells alike\n"},
+     "  check [PATH]        what to know before the next save: descriptions whose entry is gone (with\n"
+     "                      the likely new name and the relink command that moves it), names stored\n"
+     "                      twice, marker text, Ctrl+Z bytes, names the code page spells alike\n"},
     {"set",
      SetDescription,
      EncodingGiven | DropGone | FolderGiven,
@@ -105,7 +106,10 @@ const Verb Verbs[] = {
      {{"export", 0, false, "ansi utf8"}}},
     {"watch", Watch, 0, 1, static_cast<size_t>(-1), "FOLDER...", "watch FOLDER...",
      "  watch FOLDER...     until Ctrl+C, moves each description with its entry when any program renames\n"
-     "                      it, or moves it to another folder below the FOLDERs; one line for each move\n"},
+     "                      it, or moves it to another folder below the FOLDERs (whose description\n"
+     "                      file is made if it has none); one line for each move; a new name with a\n"
+     "                      description keeps it. qmdescw.exe runs it on Windows without a console\n"
+     "                      window, its lines in %LOCALAPPDATA%\\Quillmark\\watch.log\n"},
 };
 
 // One option of the command line.
