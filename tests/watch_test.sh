@@ -92,9 +92,10 @@ rows=(
     "a rename in a folder made while watching|mkdir A/new && touch A/new/n.jpg && q set \"\$A${sep}new\" n.jpg Nu 2>/dev/null && sleep 0.8 && mv A/new/n.jpg A/new/n2.jpg|Moved the description of n.jpg to n2.jpg in $A${sep}new||holds A/new n2.jpg=Nu"
     "a folder moved to another watched folder, and a rename in it|mv A/sub2 B/ && sleep 0.8 && mv B/sub2/deeper.jpg B/sub2/deepest.jpg|Moved the description of sub2 in $A to sub2 in $B¶Moved the description of deeper.jpg to deepest.jpg in $B${sep}sub2||holds B x.jpg=Ex b.jpg=Beta sub2=Subfolder && holds B/sub2 deepest.jpg=Deep"
 )
+rows+=("a swap through a third name in one burst|mv A/d.jpg A/tmp && mv A/f.jpg A/d.jpg && mv A/tmp A/f.jpg|Moved the description of d.jpg to tmp in $A¶Moved the description of f.jpg to d.jpg in $A¶Moved the description of tmp to f.jpg in $A||holds A a2.jpg=Alpha d.jpg=Phi e.jpg=Epsilon f.jpg=Delta g.jpg=Gee 'three words.txt=Changed' \"\$aout=Summer\"")
 # Inotify pairs a move's two names; Windows reports a move between folders as a removal and an addition,
 # paired only by the same name.
-[ ${#loader[@]} -gt 0 ] || rows+=("a move under a new name|mv A/d.jpg B/d2.jpg|Moved the description of d.jpg in $A to d2.jpg in $B||holds B x.jpg=Ex b.jpg=Beta sub2=Subfolder d2.jpg=Delta")
+[ ${#loader[@]} -gt 0 ] || rows+=("a move under a new name|mv A/d.jpg B/d2.jpg|Moved the description of d.jpg in $A to d2.jpg in $B||holds B x.jpg=Ex b.jpg=Beta sub2=Subfolder d2.jpg=Phi")
 for row in "${rows[@]}"; do
     IFS='|' read -r what action outs errs files <<<"$row"
     outs=${outs//¶/$'\n'}
@@ -123,24 +124,43 @@ for i in $(seq 1000); do expected+=("g$i.jpg=D$i"); done
 check "a burst of 1,000 renames: each description follows, none lost or doubled" "$(verdict "holds \"\$t/E\" \"\${expected[@]}\"")"
 
 # Notifications dropped: the watcher stopped while more renames are made than the system keeps (inotify's
-# queue, 16,384 events; under Wine the folder's buffer), the described z.jpg renamed through them all. Let
-# go on, it says so, names the folder and pairs z.jpg with the one new name that came.
-mkdir -p "$t/F" && touch "$t/F/z.jpg" && q set "$(shown "$t/F")" z.jpg Zed 2>/dev/null
+# queue, 16,384 events; under Wine the folder's buffer), the described z.jpg and y.jpg renamed through
+# them all. Let go on, it says so, names the folder and pairs each with its new name as the same file.
+mkdir -p "$t/F" && touch "$t/F/z.jpg" "$t/F/y.jpg" && q set "$(shown "$t/F")" z.jpg Zed 2>/dev/null &&
+    q set "$(shown "$t/F")" y.jpg Why 2>/dev/null
 settle
 err_before=$(wc -l <"$work/err")
 stopped=$watcher
 [ ${#loader[@]} -eq 0 ] || stopped=$(pgrep -f "$(basename "$exe") watch" | head -1)
 kill -STOP "$stopped"
 python3 -c 'import os, sys
-d = sys.argv[1]; names = ["z.jpg"] + ["t%d.jpg" % i for i in range(12000)] + ["z2.jpg"]
-for old, new in zip(names, names[1:]): os.rename(os.path.join(d, old), os.path.join(d, new))' "$t/F"
+d = sys.argv[1]
+for first, last, through in (("z.jpg", "z2.jpg", "t"), ("y.jpg", "y2.jpg", "u")):
+    names = [first] + ["%s%d.jpg" % (through, i) for i in range(6000)] + [last]
+    for old, new in zip(names, names[1:]): os.rename(os.path.join(d, old), os.path.join(d, new))' "$t/F"
 kill -CONT "$stopped"
 for _ in $(seq 40); do grep -q "^  $(shown "$t/F")\$" "$work/err" && break; sleep 0.25; done
 settle
 got_err=$(tail -n +$((err_before + 1)) "$work/err")
 check "dropped notifications are said, with the folder (got: $got_err)" \
     "$(verdict "grep -qxF 'qmdesc: the system dropped change notifications: renames in these folders may have been missed (qmdesc check FOLDER names the likely new names):' <<<\"\$got_err\" && grep -qxF \"  \$(shown \"\$t/F\")\" <<<\"\$got_err\"")"
-check "after them the one name that went is paired with the one that came" "$(verdict "holds \"\$t/F\" z2.jpg=Zed")"
+check "after them each name that went is paired with the one that came as the same file" \
+    "$(verdict "holds \"\$t/F\" z2.jpg=Zed y2.jpg=Why")"
+
+# A second watcher on a folder inside the first one's tree: both take the rename, neither waits for the
+# other for good, and the description moves once.
+"${loader[@]}" "$exe" watch "$(shown "$t/A")" >"$work/out2" 2>"$work/err2" &
+second=$!
+for _ in $(seq 100); do grep -q '^qmdesc: watching' "$work/err2" 2>/dev/null && break; sleep 0.2; done
+mv "$t/A/a2.jpg" "$t/A/a3.jpg"
+settle
+alive=$(kill -0 "$watcher" && kill -0 "$second" && echo yes || true)
+kill -INT "$second"
+wait "$second" || true
+check "two watchers on one folder: both go on, the description moves once (printed: $(cat "$work/out2"))" \
+    "$(verdict "[ \"\$alive\" = yes ] && [ \$(cat \"\$work/out\" \"\$work/out2\" | grep -c 'a2.jpg to a3.jpg') = 1 ] &&
+        tr -d '\\r' <\"\$t/A/file descriptions.desc\" | grep -A2 -x '<file_name>a3.jpg</file_name>' | grep -qx Alpha &&
+        ! grep -q '<file_name>a2.jpg<' \"\$t/A/file descriptions.desc\"")"
 
 # The stop signal (Wine: Ctrl+C, as SIGINT becomes): exit 0, after saying so.
 signal=TERM && [ ${#loader[@]} -eq 0 ] || signal=INT
