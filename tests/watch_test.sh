@@ -93,6 +93,8 @@ rows=(
     "a folder moved to another watched folder, and a rename in it|mv A/sub2 B/ && sleep 0.8 && mv B/sub2/deeper.jpg B/sub2/deepest.jpg|Moved the description of sub2 in $A to sub2 in $B¶Moved the description of deeper.jpg to deepest.jpg in $B${sep}sub2||holds B x.jpg=Ex b.jpg=Beta sub2=Subfolder && holds B/sub2 deepest.jpg=Deep"
 )
 rows+=("a swap through a third name in one burst|mv A/d.jpg A/tmp && mv A/f.jpg A/d.jpg && mv A/tmp A/f.jpg|Moved the description of d.jpg to tmp in $A¶Moved the description of f.jpg to d.jpg in $A¶Moved the description of tmp to f.jpg in $A||holds A a2.jpg=Alpha d.jpg=Phi e.jpg=Epsilon f.jpg=Delta g.jpg=Gee 'three words.txt=Changed' \"\$aout=Summer\"")
+rows+=("a move onto a described name in another folder|touch A/x.jpg && q set \"\$A\" x.jpg Other 2>/dev/null && sleep 0.8 && mv A/x.jpg B/x.jpg||qmdesc: x.jpg was moved from $A to $B${sep}x.jpg, which has a description already: both stay where they are|grep -A2 -ax '<file_name>x.jpg</file_name>.' 'A/file descriptions.desc' | grep -aqx 'Other.' && grep -A2 -ax '<file_name>x.jpg</file_name>.' 'B/file descriptions.desc' | grep -aqx 'Ex.'"
+    "a move out of the watched folders|cp 'A/file descriptions.desc' \"\$work/kept\" && mv 'A/three words.txt' \"\$work/\"|||cmp -s 'A/file descriptions.desc' \"\$work/kept\"")
 # Inotify pairs a move's two names; Windows reports a move between folders as a removal and an addition,
 # paired only by the same name.
 [ ${#loader[@]} -gt 0 ] || rows+=("a move under a new name|mv A/d.jpg B/d2.jpg|Moved the description of d.jpg in $A to d2.jpg in $B||holds B x.jpg=Ex b.jpg=Beta sub2=Subfolder d2.jpg=Phi")
