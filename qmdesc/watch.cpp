@@ -628,26 +628,18 @@ void HandleBurst(const std::vector<FolderChange>& changes, bool quiet, std::set<
             DropCarried(folder, arrived);
         }
     }
-    std::vector<std::string> missed;
     for (auto& [folder, plan] : plans) {
         if (Folders[folder].watch < 0) {
             continue;
         }
+        // Said before the comparison, which names what it could not pair.
         if (plan.lost && Folders[folder].described) {
-            missed.push_back(PathOf(folder));
+            ReportProblem("the system dropped change notifications: renames in " + PathOf(folder) +
+                          " may have been missed (qmdesc check \"" + PathOf(folder) +
+                          "\" names the likely new names)");
         }
         Reconcile(folder, plan, quiet);
         touched.insert(folder);
-    }
-    if (!missed.empty()) {
-        std::string folders;
-        for (const std::string& path : missed) {
-            folders += "\n  " + path;
-        }
-        ReportProblem(
-            "the system dropped change notifications: renames in these folders may have been missed (qmdesc "
-            "check FOLDER names the likely new names):" +
-            folders);
     }
 }
 
