@@ -509,6 +509,35 @@ std::vector<Happening> PairedChanges(const std::vector<FolderChange>& changes, s
             merged[removals[0]] = true;
         }
     }
+    // The rest by identity: a described entry that went and came under another name as the same file
+    // (Windows reports a move to another folder under a new name so, and Wine some renames).
+    std::map<std::pair<uint64_t, uint64_t>, size_t> wentAs;
+    for (size_t i = 0; i < happenings.size(); ++i) {
+        const Happening& removal = happenings[i];
+        if (removal.kind == Happening::Removed && !merged[i]) {
+            const auto& identities = Folders[removal.from].identities;
+            auto known = identities.find(Stored(removal.oldName));
+            if (known != identities.end()) {
+                wentAs[{known->second.volume, known->second.index}] = i;
+            }
+        }
+    }
+    for (Happening& addition : happenings) {
+        EntryIdentity identity;
+        if (addition.kind != Happening::Added || wentAs.empty() ||
+            !IdentityOfEntry(ShownPath(PathOf(addition.to), addition.newName), identity, nullptr,
+                             PathForm::Exact)) {
+            continue;
+        }
+        auto went = wentAs.find({identity.volume, identity.index});
+        if (went != wentAs.end()) {
+            const Happening& removal = happenings[went->second];
+            addition = {Happening::Moved, removal.from,     removal.oldName,
+                        addition.to,      addition.newName, false};
+            merged[went->second] = true;
+            wentAs.erase(went);
+        }
+    }
     std::vector<Happening> paired;
     for (size_t i = 0; i < happenings.size(); ++i) {
         if (!merged[i]) {

@@ -96,8 +96,8 @@ rows+=("a swap through a third name in one burst|mv A/d.jpg A/tmp && mv A/f.jpg 
 rows+=("a move onto a described name in another folder|touch A/x.jpg && q set \"\$A\" x.jpg Other 2>/dev/null && sleep 0.8 && mv A/x.jpg B/x.jpg||qmdesc: x.jpg was moved from $A to $B${sep}x.jpg, which has a description already: both stay where they are|grep -A2 -ax '<file_name>x.jpg</file_name>.' 'A/file descriptions.desc' | grep -aqx 'Other.' && grep -A2 -ax '<file_name>x.jpg</file_name>.' 'B/file descriptions.desc' | grep -aqx 'Ex.'"
     "a move out of the watched folders|cp 'A/file descriptions.desc' \"\$work/kept\" && mv 'A/three words.txt' \"\$work/\"|||cmp -s 'A/file descriptions.desc' \"\$work/kept\"")
 # Inotify pairs a move's two names; Windows reports a move between folders as a removal and an addition,
-# paired only by the same name.
-[ ${#loader[@]} -gt 0 ] || rows+=("a move under a new name|mv A/d.jpg B/d2.jpg|Moved the description of d.jpg in $A to d2.jpg in $B||holds B x.jpg=Ex b.jpg=Beta sub2=Subfolder d2.jpg=Phi")
+# paired by the file's identity.
+rows+=("a move under a new name|mv A/d.jpg B/d2.jpg|Moved the description of d.jpg in $A to d2.jpg in $B||holds B x.jpg=Ex b.jpg=Beta sub2=Subfolder d2.jpg=Phi")
 for row in "${rows[@]}"; do
     IFS='|' read -r what action outs errs files <<<"$row"
     outs=${outs//¶/$'\n'}
