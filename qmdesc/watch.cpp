@@ -153,16 +153,17 @@ bool HoldsDescriptionFile(const std::string& path) {
 // Moves descriptions within the folder as its renames say, in the order made, and gives the
 // descriptions carried to it their new names; one write for all of them. A rename moves a description
 // only to a name without one; a name made again right after it was renamed away takes its description
-// back (an editor that keeps the old file as a backup).
-void MoveWithin(int folder, const FolderPlan& plan, std::vector<Carried*> arriving) {
+// back (an editor that keeps the old file as a backup). False when the file could not be loaded (said
+// on standard error).
+bool MoveWithin(int folder, const FolderPlan& plan, std::vector<Carried*> arriving) {
     std::string path = PathOf(folder);
     bool creates = !arriving.empty();
     if (!creates && !HoldsDescriptionFile(path)) {
-        return;
+        return true;
     }
     LoadedFile file;
     if (!LoadPath(path, creates ? FileUse::Create : FileUse::Change, file)) {
-        return;
+        return false;
     }
     std::unordered_set<std::string> listed;
     Descriptions descriptions = DescriptionsOfTables(listed);
@@ -208,20 +209,22 @@ void MoveWithin(int folder, const FolderPlan& plan, std::vector<Carried*> arrivi
         for (Carried* carried : arriving) {
             carried->arrived = false;
         }
-        return;
+        return true;
     }
     for (const auto& [oldName, newName] : moved) {
         SayMoved(oldName, path, newName, path);
     }
+    return true;
 }
 
 // Drops from the folder's file the descriptions carried away to another folder, each only while the
-// file still holds what was carried and its entry is still gone.
-void DropCarried(int folder, const std::vector<Carried*>& departing) {
+// file still holds what was carried and its entry is still gone. False when the file could not be
+// loaded (said on standard error).
+bool DropCarried(int folder, const std::vector<Carried*>& departing) {
     LoadedFile file;
     std::string path = PathOf(folder);
     if (!LoadPath(path, FileUse::Change, file)) {
-        return;
+        return false;
     }
     std::unordered_set<std::string> listed;
     Descriptions descriptions = DescriptionsOfTables(listed);
@@ -235,11 +238,12 @@ void DropCarried(int folder, const std::vector<Carried*>& departing) {
     }
     if (!WriteDescriptions(file, descriptions)) {
         ReportProblem("the moved descriptions stay in " + path + " as well");
-        return;
+        return true;
     }
     for (Carried* carried : dropped) {
         SayMoved(carried->oldName, path, carried->newName, PathOf(carried->to));
     }
+    return true;
 }
 
 // The identity of the current directory's entry of that name (code page).
@@ -623,13 +627,17 @@ void HandleBurst(const std::vector<FolderChange>& changes, bool quiet, std::set<
     }
     // The carried descriptions are read from their folders' files first.
     std::map<int, std::vector<Carried*>> arriving, departing;
+    std::set<int> refused;
     for (Carried& move : carried) {
         departing[move.from].push_back(&move);
     }
     for (auto& [folder, moves] : departing) {
         LoadedFile file;
-        if (Folders[folder].watch < 0 || !HoldsDescriptionFile(PathOf(folder)) ||
-            !LoadPath(PathOf(folder), FileUse::Show, file)) {
+        if (Folders[folder].watch < 0 || !HoldsDescriptionFile(PathOf(folder))) {
+            continue;
+        }
+        if (!LoadPath(PathOf(folder), FileUse::Show, file)) {
+            refused.insert(folder);
             continue;
         }
         std::unordered_set<std::string> listed;
@@ -642,23 +650,25 @@ void HandleBurst(const std::vector<FolderChange>& changes, bool quiet, std::set<
         }
     }
     // Every destination is written before any source: a failure between them leaves a description in
-    // both files, never in neither. One folder's lock at a time.
+    // both files, never in neither. One folder's lock at a time. A folder whose file was refused (and
+    // said so) is not compared with it again in this burst.
     for (auto& [folder, plan] : plans) {
         auto in = arriving.find(folder);
-        if (Folders[folder].watch >= 0 && (!plan.steps.empty() || in != arriving.end())) {
-            MoveWithin(folder, plan, in == arriving.end() ? std::vector<Carried*>() : in->second);
+        if (Folders[folder].watch >= 0 && (!plan.steps.empty() || in != arriving.end()) &&
+            !MoveWithin(folder, plan, in == arriving.end() ? std::vector<Carried*>() : in->second)) {
+            refused.insert(folder);
         }
     }
     for (auto& [folder, moves] : departing) {
         std::vector<Carried*> arrived;
         std::copy_if(moves.begin(), moves.end(), std::back_inserter(arrived),
                      [](const Carried* move) { return move->arrived; });
-        if (!arrived.empty()) {
-            DropCarried(folder, arrived);
+        if (!arrived.empty() && !DropCarried(folder, arrived)) {
+            refused.insert(folder);
         }
     }
     for (auto& [folder, plan] : plans) {
-        if (Folders[folder].watch < 0) {
+        if (Folders[folder].watch < 0 || refused.count(folder) != 0) {
             continue;
         }
         // Said before the comparison, which names what it could not pair.

@@ -64,13 +64,19 @@ layout X "Folder A" a.jpg=Alpha b.jpg=Beta c.jpg=Gamma d.jpg=Delta e.jpg=Epsilon
     sub=Subfolder "two words.txt=Two" "$(printf '\xe9t\xe9 photo.jpg')=Summer" >"$t/A/file descriptions.desc"
 layout X "Folder sub" deep.jpg=Deep >"$t/A/sub/file descriptions.desc"
 layout X "Folder B" x.jpg=Ex >"$t/B/file descriptions.desc"
+# G's description file is none; "Garden " is a folder Windows takes for its twin "Garden".
+mkdir -p "$t/G" "$t/Garden " "$t/Garden" && touch "$t/G/p.jpg" "$t/Garden /a.jpg" "$t/Garden/a.jpg"
+printf 'not a description file' >"$t/G/file descriptions.desc"
+layout X "Garden with a blank" a.jpg=Apple >"$t/Garden /file descriptions.desc"
+layout X "Garden" a.jpg=Apple >"$t/Garden/file descriptions.desc"
+cp -r "$t/Garden" "$t/Garden " "$t/G" "$work/"
 
 # Not under timeout, which would take the signals meant for it.
 "${loader[@]}" "$exe" watch "$(shown "$t")" >"$work/out" 2>"$work/err" &
 watcher=$!
 for _ in $(seq 100); do grep -q '^qmdesc: watching' "$work/err" 2>/dev/null && break; sleep 0.2; done
 check "watch starts and says how many folders it watches ($(head -1 "$work/err"))" \
-    "$(verdict "grep -qx 'qmdesc: watching 5 folders; descriptions follow renamed and moved entries until Ctrl+C' \"\$work/err\"")"
+    "$(verdict "grep -qx 'qmdesc: watching 8 folders; descriptions follow renamed and moved entries until Ctrl+C' \"\$work/err\"")"
 
 A=$(shown "$t/A") B=$(shown "$t/B") C=$(shown "$t/C")
 sep=/ && [ ${#loader[@]} -gt 0 ] && sep='\'
@@ -95,6 +101,14 @@ rows=(
 rows+=("a swap through a third name in one burst|mv A/d.jpg A/tmp && mv A/f.jpg A/d.jpg && mv A/tmp A/f.jpg|Moved the description of d.jpg to tmp in $A¶Moved the description of f.jpg to d.jpg in $A¶Moved the description of tmp to f.jpg in $A||holds A a2.jpg=Alpha d.jpg=Phi e.jpg=Epsilon f.jpg=Delta g.jpg=Gee 'three words.txt=Changed' \"\$aout=Summer\"")
 rows+=("a move onto a described name in another folder|touch A/x.jpg && q set \"\$A\" x.jpg Other 2>/dev/null && sleep 0.8 && mv A/x.jpg B/x.jpg||qmdesc: x.jpg was moved from $A to $B${sep}x.jpg, which has a description already: both stay where they are|grep -A2 -ax '<file_name>x.jpg</file_name>.' 'A/file descriptions.desc' | grep -aqx 'Other.' && grep -A2 -ax '<file_name>x.jpg</file_name>.' 'B/file descriptions.desc' | grep -aqx 'Ex.'"
     "a move out of the watched folders|cp 'A/file descriptions.desc' \"\$work/kept\" && mv 'A/three words.txt' \"\$work/\"|||cmp -s 'A/file descriptions.desc' \"\$work/kept\"")
+rows+=("a folder deleted and made again, then a rename in it|rm -r A/new && sleep 0.8 && mkdir A/new && touch A/new/k.jpg && q set \"\$A${sep}new\" k.jpg Kay 2>/dev/null && sleep 0.8 && mv A/new/k.jpg A/new/k2.jpg|Moved the description of k.jpg to k2.jpg in $A${sep}new||holds A/new k2.jpg=Kay"
+    "a rename beside a file that is no description file|mv G/p.jpg G/q.jpg||qmdesc: Not a valid description file: $(shown "$t/G")${sep}file descriptions.desc|cmp -s G/'file descriptions.desc' \"\$work/G/file descriptions.desc\"")
+# Windows takes "Garden " for "Garden": watch writes in neither; elsewhere it is a folder like any other.
+if [ ${#loader[@]} -gt 0 ]; then
+    rows+=("a rename in a folder whose name ends in a blank|mv 'Garden /a.jpg' 'Garden /b.jpg'||qmdesc: The folder $(shown "$t/Garden ") cannot be used: its name ends in a blank or a dot|cmp -s 'Garden /file descriptions.desc' \"\$work/Garden /file descriptions.desc\" && cmp -s Garden/'file descriptions.desc' \"\$work/Garden/file descriptions.desc\"")
+else
+    rows+=("a rename in a folder whose name ends in a blank|mv 'Garden /a.jpg' 'Garden /b.jpg'|Moved the description of a.jpg to b.jpg in $t/Garden ||holds 'Garden ' b.jpg=Apple && cmp -s Garden/'file descriptions.desc' \"\$work/Garden/file descriptions.desc\"")
+fi
 # Inotify pairs a move's two names; Windows reports a move between folders as a removal and an addition,
 # paired by the file's identity.
 rows+=("a move under a new name|mv A/d.jpg B/d2.jpg|Moved the description of d.jpg in $A to d2.jpg in $B||holds B x.jpg=Ex b.jpg=Beta sub2=Subfolder d2.jpg=Phi")
