@@ -45,11 +45,6 @@ std::string PathOf(int folder) {
     return watched.parent < 0 ? watched.name : ShownPath(PathOf(watched.parent), watched.name);
 }
 
-// The name in the code page, as the folder's listing and its description file spell it.
-std::string Stored(const std::string& utf8) {
-    return CodePageOfUtf8(utf8);
-}
-
 // Notes what the folder lists now: whether it is described, and its names if it is.
 void NoteListing(int folder, const std::vector<std::string>& names) {
     WatchedFolder& watched = Folders[folder];
@@ -103,9 +98,11 @@ Descriptions DescriptionsOfTables(std::unordered_set<std::string>& listed) {
     return descriptions;
 }
 
-// Writes descriptions back over the loaded file: the entries' into the tables, the gone ones' as blocks
-// kept or dropped. True when written or when nothing changed.
-bool WriteDescriptions(const LoadedFile& file, const Descriptions& descriptions) {
+// Writes descriptions back over the loaded file, whose entries are listed: the entries' into the tables,
+// the gone ones' as blocks kept or dropped. True when written or when nothing changed.
+bool WriteDescriptions(const LoadedFile& file,
+                       const Descriptions& descriptions,
+                       const std::unordered_set<std::string>& listed) {
     bool changed = false;
     for (int i = 0; i < FileCount; ++i) {
         const std::string& now = descriptions.at(FolderFiles[i]);
@@ -113,19 +110,20 @@ bool WriteDescriptions(const LoadedFile& file, const Descriptions& descriptions)
         FolderDescriptions[i] = now;
     }
     GoneEntries gone;
-    std::unordered_set<std::string> stored;
+    // A gone name keeps its block unless its description changed; then the block goes and, if a
+    // description is left, a new one is kept.
+    std::unordered_set<std::string> stored, dropped;
     for (const CatalogueEntry& entry : StoredEntries()) {
         stored.insert(entry.name);
         if (!entry.exists && !entry.repeated && TrimText(descriptions.at(entry.name)) != entry.description) {
             gone.dropped.push_back(entry.name);
+            dropped.insert(entry.name);
             changed = true;
         }
     }
     for (const auto& [name, text] : descriptions) {
-        bool listed = std::find(FolderFiles.begin(), FolderFiles.begin() + FileCount, name) !=
-                      FolderFiles.begin() + FileCount;
-        bool keptAgain = std::find(gone.dropped.begin(), gone.dropped.end(), name) != gone.dropped.end();
-        if (!listed && (stored.count(name) == 0 || keptAgain) && !TrimText(text).empty()) {
+        if (listed.count(name) == 0 && (stored.count(name) == 0 || dropped.count(name) != 0) &&
+            !TrimText(text).empty()) {
             gone.added.push_back({name, TrimText(text), false, false});
             changed = true;
         }
@@ -205,7 +203,7 @@ bool MoveWithin(int folder, const FolderPlan& plan, std::vector<Carried*> arrivi
         to = carried->text;
         carried->arrived = true;
     }
-    if (!WriteDescriptions(file, descriptions)) {
+    if (!WriteDescriptions(file, descriptions, listed)) {
         for (Carried* carried : arriving) {
             carried->arrived = false;
         }
@@ -236,7 +234,7 @@ bool DropCarried(int folder, const std::vector<Carried*>& departing) {
             dropped.push_back(carried);
         }
     }
-    if (!WriteDescriptions(file, descriptions)) {
+    if (!WriteDescriptions(file, descriptions, listed)) {
         ReportProblem("the moved descriptions stay in " + path + " as well");
         return true;
     }
@@ -300,10 +298,17 @@ void WatchTree(int parent, const std::string& name) {
             Subfolders[{above, folderName}] = folder;
         }
         NoteListing(folder, names);
+        // The folder is entered and listed already: its file is loaded with that listing, as find does.
+        auto fileName = std::find_if(names.begin(), names.end(), IsDescriptionFileName);
         LoadedFile file;
         std::unordered_set<std::string> listed;
-        if (Folders[folder].described && LoadPath(path, FileUse::Show, file)) {
-            NoteLook(folder, DescriptionsOfTables(listed));
+        if (fileName != names.end()) {
+            std::string shown = ShownPath(path, *fileName);
+            if (LoadCatalogue(*fileName, shown, names, false, file, reason)) {
+                NoteLook(folder, DescriptionsOfTables(listed));
+            } else {
+                ReportProblem(reason);
+            }
         }
         for (std::string& subfolder : subfolders) {
             pending.emplace_back(folder, std::move(subfolder));
@@ -404,7 +409,7 @@ void Reconcile(int folder, const FolderPlan& plan, bool quiet) {
     for (const auto& [went, came] : pairs) {
         std::swap(descriptions[came], descriptions[went]);
     }
-    if (!pairs.empty() && WriteDescriptions(file, descriptions)) {
+    if (!pairs.empty() && WriteDescriptions(file, descriptions, listed)) {
         for (const auto& [went, came] : pairs) {
             SayMoved(went, path, came, path);
         }
@@ -520,7 +525,7 @@ std::vector<Happening> PairedChanges(const std::vector<FolderChange>& changes, s
         const Happening& removal = happenings[i];
         if (removal.kind == Happening::Removed && !merged[i]) {
             const auto& identities = Folders[removal.from].identities;
-            auto known = identities.find(Stored(removal.oldName));
+            auto known = identities.find(CodePageOfUtf8(removal.oldName));
             if (known != identities.end()) {
                 wentAs[{known->second.volume, known->second.index}] = i;
             }
@@ -592,7 +597,8 @@ void HandleBurst(const std::vector<FolderChange>& changes, bool quiet, std::set<
     std::map<int, FolderPlan> plans;
     std::vector<Carried> carried;
     for (const Happening& happening : happenings) {
-        std::string oldName = Stored(happening.oldName), newName = Stored(happening.newName);
+        // Names as the folder's listing and its description file spell them, in the code page.
+        std::string oldName = CodePageOfUtf8(happening.oldName), newName = CodePageOfUtf8(happening.newName);
         // The description file's own renames move nothing.
         if (IsDescriptionFileName(oldName) || IsDescriptionFileName(newName)) {
             plans[happening.kind == Happening::Removed ? happening.from : happening.to];
